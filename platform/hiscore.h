@@ -1,0 +1,22 @@
+// The hiscore file "Score": eight bytes holding the decimal text of
+// 3 * hiscore - 2, read and written by bare name in the working directory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Reads "Score"; an absent, unreadable or odd file loads as its leading
+// number (or 0) decoded, never overflowing.
+int32_t loadHiscore();
+// Writes game.hiscore to "Score" by way of a temporary file, so a crash
+// mid-write never leaves a torn file. Failure leaves the game running.
+void saveHiscore();
+
+// The codec, shared by the file functions, tests and the fuzzer.
+// encode fills exactly eight bytes; decode reads at most n (<= 8) bytes.
+void encodeHiscore(int32_t hiscore, char out[8]);
+int32_t decodeHiscore(const char* bytes, size_t n);
+
+// Called with the saved value after every save attempt (the headless trace).
+using SaveObserver = void (*)(int32_t hiscore);
+void setSaveObserver(SaveObserver observer);

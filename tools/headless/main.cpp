@@ -1,0 +1,216 @@
+// tirlane-headless: runs the real game code with scripted keys, no window,
+// no audio and no pacing, and prints a per-call trace of the game state.
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "game/frame.h"
+#include "game/state.h"
+#include "platform/display.h"
+#include "platform/hiscore.h"
+#include "platform/keyboard.h"
+#include "platform/sound.h"
+
+namespace {
+
+struct KeyEvent {
+    long call;
+    bool down;
+    int code;
+};
+
+struct Shot {
+    long at;
+    std::string file;
+};
+
+struct Options {
+    long calls = -1;
+    const char* input = nullptr;
+    bool trace = false;
+    std::vector<Shot> shots;     // after call C
+    std::vector<Shot> flipShots; // at flip F
+};
+
+[[noreturn]] void fail(const std::string& message) {
+    std::fprintf(stderr, "tirlane-headless: %s\n", message.c_str());
+    std::exit(2);
+}
+
+bool parseNumber(const char* text, long& value) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v < 0) return false;
+    value = v;
+    return true;
+}
+
+long numberArg(int argc, char** argv, int& i, const char* name) {
+    long v = 0;
+    if (i + 1 >= argc) fail(std::string("missing value for ") + name);
+    if (!parseNumber(argv[++i], v))
+        fail(std::string("bad value for ") + name + ": '" + argv[i] + "'");
+    return v;
+}
+
+const char* textArg(int argc, char** argv, int& i, const char* name) {
+    if (i + 1 >= argc) fail(std::string("missing value for ") + name);
+    return argv[++i];
+}
+
+Options parseArgs(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--calls") {
+            o.calls = numberArg(argc, argv, i, "--calls");
+        } else if (a == "--input") {
+            o.input = textArg(argc, argv, i, "--input");
+        } else if (a == "--trace") {
+            o.trace = true;
+        } else if (a == "--shot" || a == "--shot-flip") {
+            const long at = numberArg(argc, argv, i, a.c_str());
+            const char* file = textArg(argc, argv, i, a.c_str());
+            (a == "--shot" ? o.shots : o.flipShots).push_back({at, file});
+        } else {
+            fail("unknown argument '" + a + "'");
+        }
+    }
+    if (o.calls < 0) fail("--calls N is required");
+    return o;
+}
+
+std::vector<KeyEvent> readInput(const char* path) {
+    std::vector<KeyEvent> events;
+    if (!path) return events;
+    FILE* f = std::fopen(path, "r");
+    if (!f) fail(std::string("cannot read input file '") + path + "'");
+    char line[512];
+    long lineNo = 0;
+    long lastCall = 0;
+    while (std::fgets(line, sizeof line, f)) {
+        ++lineNo;
+        const size_t len = std::strlen(line);
+        if (len == sizeof line - 1 && line[len - 1] != '\n' && !std::feof(f)) {
+            std::fclose(f);
+            fail(std::string(path) + ":" + std::to_string(lineNo) + ": line too long");
+        }
+        char* p = line;
+        while (*p == ' ' || *p == '\t') ++p;
+        if (*p == '\0' || *p == '\n' || *p == '\r' || *p == '#') continue;
+        char callText[32], kind[16], codeText[32], extra[2];
+        const int n = std::sscanf(p, "%31s %15s %31s %1s", callText, kind, codeText, extra);
+        long call = 0, code = 0;
+        const bool ok = n == 3 && parseNumber(callText, call) && parseNumber(codeText, code) &&
+                        code <= INT_MAX &&
+                        (std::strcmp(kind, "down") == 0 || std::strcmp(kind, "up") == 0);
+        if (!ok || call < lastCall) {
+            std::fclose(f);
+            fail(std::string(path) + ":" + std::to_string(lineNo) +
+                 (ok ? ": call index decreases" : ": expected 'C down CODE' or 'C up CODE'"));
+        }
+        lastCall = call;
+        events.push_back({call, std::strcmp(kind, "down") == 0, static_cast<int>(code)});
+    }
+    const bool readError = std::ferror(f);
+    std::fclose(f);
+    if (readError) fail(std::string("cannot read input file '") + path + "'");
+    return events;
+}
+
+Options options;
+bool tracing = false;
+
+void onCue(const char* file) {
+    if (tracing) std::printf("cue %ld %s\n", flipCount(), file);
+}
+
+void onSave(int32_t value) {
+    if (tracing) std::printf("save %d\n", value);
+}
+
+size_t nextFlipShot = 0;
+std::vector<Shot> flipShotsSorted;
+
+void presenter(const uint32_t* pixels, int pitch) {
+    const long flip = flipCount();
+    while (nextFlipShot < flipShotsSorted.size() && flipShotsSorted[nextFlipShot].at <= flip) {
+        if (flipShotsSorted[nextFlipShot].at == flip && pixels)
+            writeScreenshot(flipShotsSorted[nextFlipShot].file.c_str(), pixels, pitch);
+        ++nextFlipShot;
+    }
+}
+
+void printTrace(long call) {
+    char line[2048];
+    int n =
+        std::snprintf(line, sizeof line,
+                      "call=%ld flips=%ld screen=%d phase=%d prepared=%d score=%d hiscore=%d "
+                      "lives=%d x=%d y=%d mx=%d my=%d cross=%d key=%d demo=%d wait=%d guards=",
+                      call, flipCount(), game.screen, game.phase, game.preparedScreen, game.score,
+                      game.hiscore, game.lives, game.playerX, game.playerY, game.moveX, game.moveY,
+                      game.crossingSide, game.heldKey, game.demoPos, game.demoWait);
+    for (int g = 1; g <= GUARD_COUNT; ++g)
+        n += std::snprintf(line + n, sizeof line - n, "%s%d:%d", g > 1 ? "," : "", guards[g].pos,
+                           guards[g].vel);
+    n += std::snprintf(line + n, sizeof line - n, " sides=");
+    for (int s = 1; s <= SIDE_COUNT; ++s)
+        n += std::snprintf(line + n, sizeof line - n, "%s%d", s > 1 ? "," : "", sides[s]);
+    n += std::snprintf(line + n, sizeof line - n, " boxes=");
+    for (int b = 1; b <= BOX_COUNT; ++b) line[n++] = boxes[b] ? '1' : '0';
+    line[n++] = '\n';
+    std::fwrite(line, 1, n, stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    options = parseArgs(argc, argv);
+    const std::vector<KeyEvent> events = readInput(options.input);
+    tracing = options.trace;
+
+    flipShotsSorted = options.flipShots;
+    std::stable_sort(flipShotsSorted.begin(), flipShotsSorted.end(),
+                     [](const Shot& a, const Shot& b) { return a.at < b.at; });
+
+    static char outBuffer[1 << 16];
+    std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
+
+    setCueObserver(onCue);
+    setSaveObserver(onSave);
+    setPresenter(presenter);
+    if (!initDisplay() || !initSurfaces()) {
+        std::fprintf(stderr, "tirlane-headless: cannot set up the back buffer\n");
+        return 1;
+    }
+    // The stored record is known before the first frame, so an early Escape
+    // can never overwrite it with 0.
+    game.hiscore = loadHiscore();
+
+    size_t next = 0;
+    for (long call = 0; call < options.calls; ++call) {
+        for (; next < events.size() && events[next].call == call; ++next) {
+            if (events[next].down)
+                keyDown(events[next].code);
+            else
+                keyUp(events[next].code);
+        }
+        if (quitRequested()) break;
+        runFrame();
+        if (tracing) printTrace(call);
+        for (const Shot& shot : options.shots)
+            if (shot.at == call && backBufferPixels())
+                writeScreenshot(shot.file.c_str(), backBufferPixels(), backBufferPitch());
+    }
+    std::fflush(stdout);
+    releaseDisplay();
+    releaseSound();
+    return 0;
+}
