@@ -14,7 +14,9 @@ constexpr size_t FILE_HEADER = 14;
 constexpr uint32_t BI_RGB = 0;
 constexpr uint32_t BI_BITFIELDS = 3;
 
-uint32_t u16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+uint32_t u16(const uint8_t* p) {
+    return p[0] | (p[1] << 8);
+}
 uint32_t u32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }

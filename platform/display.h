@@ -63,6 +63,8 @@ bool initSurfaces();
 // does nothing.
 void releaseDisplay();
 bool displayReady();
+// Whether the sprite's file was loaded; the back buffer (0) is no sprite.
+bool spritePresent(SpriteId sprite);
 
 // Copies the top-left w x h of a sprite to (x, y) with the colour key.
 // Draws nothing at all when the destination is not wholly on the screen,

@@ -33,13 +33,26 @@ PadKeyEvents PadMapper::button(PadButton button, bool pressed) const {
     int code = 0;
     switch (button) {
     case PadButton::A:
-    case PadButton::Start: code = KEY_SPACE; break;
-    case PadButton::Back: code = KEY_ESCAPE; break;
-    case PadButton::DpadUp: code = KEY_UP; break;
-    case PadButton::DpadDown: code = KEY_DOWN; break;
-    case PadButton::DpadLeft: code = KEY_LEFT; break;
-    case PadButton::DpadRight: code = KEY_RIGHT; break;
-    case PadButton::Other: break;
+    case PadButton::Start:
+        code = KEY_SPACE;
+        break;
+    case PadButton::Back:
+        code = KEY_ESCAPE;
+        break;
+    case PadButton::DpadUp:
+        code = KEY_UP;
+        break;
+    case PadButton::DpadDown:
+        code = KEY_DOWN;
+        break;
+    case PadButton::DpadLeft:
+        code = KEY_LEFT;
+        break;
+    case PadButton::DpadRight:
+        code = KEY_RIGHT;
+        break;
+    case PadButton::Other:
+        break;
     }
     PadKeyEvents out;
     if (code != 0) add(out, pressed, code);
@@ -52,7 +65,8 @@ PadKeyEvents PadMapper::axis(PadAxis axis, int value) {
         return turnAxis(stickX, stickDirection(stickX, value), KEY_LEFT, KEY_RIGHT);
     case PadAxis::LeftY: // the stick reads negative when pushed up
         return turnAxis(stickY, stickDirection(stickY, value), KEY_UP, KEY_DOWN);
-    case PadAxis::Other: break;
+    case PadAxis::Other:
+        break;
     }
     return {};
 }

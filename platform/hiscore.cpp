@@ -113,9 +113,20 @@ int32_t decodeHiscore(const char* bytes, size_t n) {
 int32_t loadHiscore() {
     char bytes[SCORE_BYTES] = {};
     size_t n = 0;
-    if (std::FILE* file = std::fopen(SCORE_FILE, "r")) {
-        n = std::fread(bytes, 1, SCORE_BYTES, file); // a folder named "Score" reads nothing
-        std::fclose(file);
+    // Only a plain file is read: opening a pipe named "Score" must not wait
+    // for a writer, and a folder or device named so loads as 0.
+    int fd = open(SCORE_FILE, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat info {};
+        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+            while (n < SCORE_BYTES) {
+                ssize_t got = read(fd, bytes + n, SCORE_BYTES - n);
+                if (got < 0 && errno == EINTR) continue;
+                if (got <= 0) break;
+                n += static_cast<size_t>(got);
+            }
+        }
+        close(fd);
     }
     return decodeHiscore(bytes, n);
 }

@@ -4,9 +4,11 @@
 
 FramePacer::FramePacer(PacerClock& clock)
     : clock(clock), frequency(clock.ticksPerSecond()), periodTicks(frequency / RATE),
-      stallTicks(frequency / 4), spinTicks(frequency / 1000) {}
+      stallTicks(frequency / 4) {}
 
-uint64_t FramePacer::tickTime(uint64_t n) const { return origin + n * frequency / RATE; }
+uint64_t FramePacer::tickTime(uint64_t n) const {
+    return origin + n * frequency / RATE;
+}
 
 uint64_t FramePacer::nextDeadline(uint64_t now) {
     if (!started || now > tickTime(tick + 1) + stallTicks) {
@@ -29,10 +31,9 @@ uint64_t FramePacer::nextDeadline(uint64_t now) {
     return now;
 }
 
-void FramePacer::waitForTick() {
-    const uint64_t deadline = nextDeadline(clock.now());
+void waitUntil(PacerClock& clock, uint64_t deadline) {
+    const uint64_t spinTicks = clock.ticksPerSecond() / 1000;
     for (uint64_t t = clock.now(); t < deadline; t = clock.now()) {
-        // Sleeping can wake late, so the last stretch is spun.
         const uint64_t left = deadline - t;
         if (left > spinTicks) {
             clock.sleep(left - spinTicks);

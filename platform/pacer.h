@@ -18,6 +18,10 @@ class PacerClock {
     virtual void yield() = 0;
 };
 
+// Waits until the clock reaches the deadline: sleeps most of the way, then
+// spins the last stretch, since sleeping can wake late.
+void waitUntil(PacerClock& clock, uint64_t deadline);
+
 // Deadlines are absolute: the n-th tick falls at origin + n / rate, computed
 // from the tick count each time, so rounding never adds up to drift. A frame
 // that comes late is shown at once; whole ticks it missed are dropped rather
@@ -32,8 +36,8 @@ class FramePacer {
     // Called once a frame is shown: returns the deadline of the next tick,
     // or the present moment when the frame is already due.
     uint64_t nextDeadline(uint64_t now);
-    // Waits for the next tick: sleeps most of the way, then spins the rest.
-    void waitForTick();
+    // Waits for the next tick.
+    void waitForTick() { waitUntil(clock, nextDeadline(clock.now())); }
 
     uint64_t period() const { return periodTicks; }
     long restarts() const { return restartCount; } // stalls that reset the clock
@@ -46,7 +50,6 @@ class FramePacer {
     uint64_t frequency;
     uint64_t periodTicks;
     uint64_t stallTicks; // later than this, the clock starts afresh
-    uint64_t spinTicks;  // the last stretch of a wait is spun, not slept
     bool started = false;
     uint64_t origin = 0;
     uint64_t tick = 0; // deadlines come at origin + tick / RATE seconds

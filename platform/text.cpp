@@ -49,8 +49,8 @@ bool renderGlyph(TTF_Font* font, int code, Glyph& g) {
     g.height = std::min(argb->h, CELL);
     SDL_LockSurface(argb);
     for (int y = 0; y < g.height; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
-                                                            y * argb->pitch);
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch);
         for (int x = 0; x < g.width; ++x) g.coverage[y][x] = static_cast<uint8_t>(row[x] >> 24);
     }
     SDL_UnlockSurface(argb);
@@ -90,8 +90,11 @@ bool loadFont(const char* path) {
     bool ok = font != nullptr;
     if (font) {
         lineHeight = TTF_FontHeight(font);
-        for (int code = FIRST_GLYPH; ok && code <= LAST_GLYPH; ++code)
+        for (int code = FIRST_GLYPH; ok && code <= LAST_GLYPH; ++code) {
             ok = renderGlyph(font, code, glyphs[code - FIRST_GLYPH]);
+            // Deep descenders ('j') reach a row below the font's nominal line.
+            lineHeight = std::max(lineHeight, glyphs[code - FIRST_GLYPH].height);
+        }
         TTF_CloseFont(font);
     }
     TTF_Quit();
@@ -105,7 +108,9 @@ void releaseFont() {
     lineHeight = 0;
 }
 
-bool fontLoaded() { return loaded; }
+bool fontLoaded() {
+    return loaded;
+}
 
 int textWidth(const char* text) {
     if (!loaded || !text) return 0;
@@ -114,7 +119,9 @@ int textWidth(const char* text) {
     return width;
 }
 
-int textHeight() { return lineHeight; }
+int textHeight() {
+    return lineHeight;
+}
 
 void drawTextOnto(SDL_Surface* surface, const char* text, int x, int y, Rgb colour) {
     if (!loaded || !surface || !text || surface->format->BytesPerPixel != 4) return;

@@ -20,7 +20,8 @@ bool fontLoaded();
 
 // The width in pixels the text advances over (0 without a font).
 int textWidth(const char* text);
-// The height of a line of text (0 without a font).
+// The height of the line every glyph's pixels lie in, counted from the
+// text's top (0 without a font).
 int textHeight();
 
 // Writes the text with its top-left corner at (x, y) on a 32-bit surface,

@@ -10,7 +10,8 @@ if [[ $# -lt 2 ]]; then
     exit 2
 fi
 src=$(cd "$1" && pwd)
-build=$2
+mkdir -p "$2"
+build=$(cd "$2" && pwd)
 seconds=${3:-30}
 
 CXX=${FUZZ_CXX:-clang++} cmake -S "$src/tests/fuzz" -B "$build" >/dev/null

@@ -180,8 +180,12 @@ int main(int argc, char** argv) {
     std::stable_sort(flipShotsSorted.begin(), flipShotsSorted.end(),
                      [](const Shot& a, const Shot& b) { return a.at < b.at; });
 
+    // TIRLANE_LINE_BUFFERED=1 (the sanitized runs): a sanitizer report ends
+    // the program without flushing, so every line goes out as it is written.
     static char outBuffer[1 << 16];
-    std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
+    const char* lineBuffered = std::getenv("TIRLANE_LINE_BUFFERED");
+    const bool byLine = lineBuffered && std::strcmp(lineBuffered, "1") == 0;
+    std::setvbuf(stdout, outBuffer, byLine ? _IOLBF : _IOFBF, sizeof outBuffer);
 
     setCueObserver(onCue);
     setSaveObserver(onSave);

@@ -1,0 +1,196 @@
+#include "platform/window.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/display.h"
+#include "platform/pacer.h"
+
+namespace {
+
+class SdlClock final : public PacerClock {
+  public:
+    uint64_t now() override { return SDL_GetPerformanceCounter(); }
+    uint64_t ticksPerSecond() override { return frequency; }
+    void sleep(uint64_t ticks) override {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 1000000000ull / frequency));
+    }
+    void yield() override { std::this_thread::yield(); }
+
+  private:
+    uint64_t frequency = SDL_GetPerformanceFrequency();
+};
+
+SdlClock& sdlClock() {
+    static SdlClock clock;
+    return clock;
+}
+
+FramePacer& pacer() {
+    static FramePacer framePacer(sdlClock());
+    return framePacer;
+}
+
+SDL_Window* window = nullptr;
+SDL_Renderer* renderer = nullptr;
+SDL_Texture* texture = nullptr;
+
+// Vsync is trusted only once it has been seen to hold the display's flips to
+// 60 Hz; until then, and whenever it stops blocking (a hidden window), the
+// timer keeps the pace.
+enum class Pacing { Timer, VsyncOnTrial, Vsync };
+Pacing pacing = Pacing::Timer;
+constexpr long TRIAL_SKIP = 30;    // start-up frames, not counted
+constexpr long TRIAL_FRAMES = 120; // frames measured
+long trialCount = 0;
+uint64_t trialStart = 0;
+uint64_t lastPresent = 0;
+
+// TIRLANE_FPS_LOG=1: the flip rate and its steadiness every 600 flips.
+constexpr long FPS_LOG_FLIPS = 600;
+bool fpsLog = false;
+FrameStats stats;
+const char* rendererName = "";
+
+// The largest whole factor at which the window fits the desktop.
+int windowFactor() {
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return 1;
+    const int byWidth = usable.w / SCREEN_W;
+    const int byHeight = (usable.h - 48) / SCREEN_H; // room for a title bar
+    const int factor = byWidth < byHeight ? byWidth : byHeight;
+    return factor < 1 ? 1 : factor;
+}
+
+bool displayRunsAt60Hz() {
+    SDL_DisplayMode mode;
+    const int index = SDL_GetWindowDisplayIndex(window);
+    if (index < 0 || SDL_GetCurrentDisplayMode(index, &mode) != 0) return false;
+    return mode.refresh_rate == 59 || mode.refresh_rate == 60; // 59.94 Hz reads as 59
+}
+
+void giveUpVsync() {
+    SDL_RenderSetVSync(renderer, 0);
+    pacing = Pacing::Timer;
+}
+
+// After a vsync'd present: checks that vsync really paces the flips.
+void judgeVsync(uint64_t now) {
+    const uint64_t period = pacer().period();
+    if (lastPresent != 0 && now - lastPresent < period * 3 / 4) {
+        // Vsync did not block (a hidden window, or a display that ignores
+        // it): the timer stands in for this flip.
+        waitUntil(sdlClock(), lastPresent + period);
+        if (pacing == Pacing::VsyncOnTrial) return giveUpVsync();
+    }
+    if (pacing != Pacing::VsyncOnTrial) return;
+    ++trialCount;
+    if (trialCount == TRIAL_SKIP) trialStart = now;
+    if (trialCount < TRIAL_SKIP + TRIAL_FRAMES) return;
+    const double mean = double(now - trialStart) / TRIAL_FRAMES;
+    const double off = mean / double(period) - 1;
+    if (off > 0.01 || off < -0.01) {
+        giveUpVsync();
+    } else {
+        pacing = Pacing::Vsync;
+    }
+}
+
+void logFlip(uint64_t now) {
+    if (lastPresent != 0) stats.add(double(now - lastPresent) / sdlClock().ticksPerSecond());
+    if (stats.count() < FPS_LOG_FLIPS) return;
+    const double mean = stats.meanSeconds();
+    std::fprintf(stderr,
+                 "tirlane: %.2f fps over %ld flips, interval %.3f ms, stddev %.3f ms, "
+                 "longest %.3f ms (%s, %s renderer)\n",
+                 1 / mean, stats.count(), mean * 1000, stats.stddevSeconds() * 1000,
+                 stats.maxSeconds() * 1000, pacing == Pacing::Timer ? "timer" : "vsync",
+                 rendererName);
+    stats.reset();
+}
+
+} // namespace
+
+bool openWindow(bool fullScreen, const char** failure) {
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    const int factor = windowFactor();
+    const Uint32 flags = SDL_WINDOW_RESIZABLE | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    window = SDL_CreateWindow("Tirlane", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                              SCREEN_W * factor, SCREEN_H * factor, flags);
+    if (!window) {
+        *failure = "cannot create the window";
+        return false;
+    }
+    SDL_SetWindowMinimumSize(window, SCREEN_W, SCREEN_H);
+
+    const bool wantVsync = displayRunsAt60Hz();
+    renderer = SDL_CreateRenderer(window, -1, wantVsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    if (!renderer && wantVsync) renderer = SDL_CreateRenderer(window, -1, 0);
+    if (!renderer) {
+        *failure = "cannot create the renderer";
+        return false;
+    }
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) == 0) {
+        rendererName = info.name;
+        if (info.flags & SDL_RENDERER_PRESENTVSYNC) pacing = Pacing::VsyncOnTrial;
+    }
+    // Sharp whole-factor scaling, centred; the rest of the screen is black.
+    SDL_RenderSetLogicalSize(renderer, SCREEN_W, SCREEN_H);
+    SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+
+    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                SCREEN_W, SCREEN_H);
+    if (!texture) {
+        *failure = "cannot create the screen texture";
+        return false;
+    }
+    const char* log = std::getenv("TIRLANE_FPS_LOG");
+    fpsLog = log && *log && std::strcmp(log, "0") != 0;
+
+    SDL_RenderClear(renderer);
+    SDL_RenderPresent(renderer);
+    return true;
+}
+
+void closeWindow() {
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+    texture = nullptr;
+    renderer = nullptr;
+    window = nullptr;
+}
+
+void toggleFullScreen() {
+    if (!window) return;
+    const bool full = SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN;
+    SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+void presentFrame(const uint32_t* pixels, int pitch) {
+    // Keeps the window alive through long blocking sequences. The events stay
+    // queued: the game handles them only once the current frame returns.
+    SDL_PumpEvents();
+    if (!renderer) return;
+    if (pixels) SDL_UpdateTexture(texture, nullptr, pixels, pitch * int(sizeof(uint32_t)));
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    // With the timer, the finished picture waits for its tick and is shown
+    // on it, so flips land evenly whatever the frame cost to draw.
+    if (pacing == Pacing::Timer) pacer().waitForTick();
+    SDL_RenderPresent(renderer);
+    uint64_t now = sdlClock().now();
+    if (pacing != Pacing::Timer) {
+        judgeVsync(now);
+        now = sdlClock().now();
+    }
+    if (fpsLog) logFlip(now);
+    lastPresent = now;
+}

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/state.h"
+#include "platform/gamepad.h"
+
+namespace {
+
+// Key events as text, e.g. "+39 -38": + is a key-down, - a key-up.
+std::string text(const PadKeyEvents& keys) {
+    std::string out;
+    for (int i = 0; i < keys.count; ++i) {
+        if (!out.empty()) out += ' ';
+        out += (keys.events[i].down ? '+' : '-') + std::to_string(keys.events[i].code);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Gamepad, ButtonsActAsTheirKeys) {
+    struct Row {
+        PadButton button;
+        int code; // 0: the button does nothing
+    };
+    const Row rows[] = {
+        {PadButton::A, KEY_SPACE},         {PadButton::Start, KEY_SPACE},
+        {PadButton::Back, KEY_ESCAPE},     {PadButton::DpadUp, KEY_UP},
+        {PadButton::DpadDown, KEY_DOWN},   {PadButton::DpadLeft, KEY_LEFT},
+        {PadButton::DpadRight, KEY_RIGHT}, {PadButton::Other, 0},
+    };
+    PadMapper pad;
+    for (const Row& row : rows) {
+        const std::string code = std::to_string(row.code);
+        EXPECT_EQ(text(pad.button(row.button, true)), row.code ? "+" + code : "");
+        EXPECT_EQ(text(pad.button(row.button, false)), row.code ? "-" + code : "");
+    }
+}
+
+TEST(Gamepad, StickHasDeadZoneAndHysteresis) {
+    // One stick movement per row, in order, with the keys it sends.
+    struct Row {
+        PadAxis axis;
+        int value;
+        const char* keys;
+    };
+    const Row rows[] = {
+        {PadAxis::LeftX, 8000, ""},             // inside the dead zone
+        {PadAxis::LeftX, PAD_PRESS - 1, ""},    // not yet pressed
+        {PadAxis::LeftX, PAD_PRESS, "+39"},     // Right
+        {PadAxis::LeftX, 32767, ""},            // further: no repeat
+        {PadAxis::LeftX, PAD_RELEASE + 1, ""},  // eased back: still held
+        {PadAxis::LeftX, PAD_PRESS + 10, ""},   // and out again: still held
+        {PadAxis::LeftX, PAD_RELEASE, "-39"},   // let go
+        {PadAxis::LeftX, PAD_RELEASE + 1, ""},  // coming back needs PAD_PRESS
+        {PadAxis::LeftX, -32768, "+37"},        // flung left
+        {PadAxis::LeftX, 32767, "-37 +39"},     // straight across to right
+        {PadAxis::LeftX, 0, "-39"},             // centred
+        {PadAxis::LeftY, -PAD_PRESS, "+38"},    // up reads negative
+        {PadAxis::LeftY, -PAD_RELEASE - 1, ""}, // held through the band
+        {PadAxis::LeftY, PAD_PRESS, "-38 +40"}, // down
+        {PadAxis::LeftY, -100, "-40"},          // centred
+        {PadAxis::Other, 32767, ""},            // right stick, triggers
+    };
+    PadMapper pad;
+    int i = 0;
+    for (const Row& row : rows) {
+        EXPECT_EQ(text(pad.axis(row.axis, row.value)), row.keys) << "row " << i;
+        ++i;
+    }
+}
+
+TEST(Gamepad, RemovedControllerLetsGoOfItsStick) {
+    PadMapper pad;
+    EXPECT_EQ(text(pad.releaseAll()), "");
+    pad.axis(PadAxis::LeftX, -20000);
+    pad.axis(PadAxis::LeftY, 20000);
+    EXPECT_EQ(text(pad.releaseAll()), "-37 -40");
+    EXPECT_EQ(text(pad.releaseAll()), "");
+    // The stick starts afresh: a push is a new key-down.
+    EXPECT_EQ(text(pad.axis(PadAxis::LeftX, -20000)), "+37");
+}

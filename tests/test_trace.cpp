@@ -1,0 +1,175 @@
+// End to end through tirlane-headless: scripted keys in, the per-call trace
+// out, run in a fresh folder each time.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Output {
+    int status = -1;
+    std::vector<std::string> lines; // standard output
+    std::string errors;             // standard error
+};
+
+// One call line as a field map ("call" -> "3", "x" -> "144", ...).
+std::map<std::string, std::string> fields(const std::string& line) {
+    std::map<std::string, std::string> f;
+    std::istringstream in(line);
+    std::string word;
+    while (in >> word) {
+        const size_t eq = word.find('=');
+        if (eq != std::string::npos) f[word.substr(0, eq)] = word.substr(eq + 1);
+    }
+    return f;
+}
+
+class Trace : public gametest::GameTest {
+  protected:
+    Output run(const std::string& args, const std::string& input = "") {
+        if (!input.empty()) std::ofstream("keys.txt") << input;
+        const std::string command = std::string("'") + TIRLANE_HEADLESS + "' " + args +
+                                    (input.empty() ? "" : " --input keys.txt") + " 2>errors.txt";
+        Output r;
+        FILE* out = popen(command.c_str(), "r");
+        if (!out) return r;
+        char buffer[4096];
+        std::string line;
+        while (std::fgets(buffer, sizeof buffer, out)) {
+            line += buffer;
+            if (!line.empty() && line.back() == '\n') {
+                line.pop_back();
+                r.lines.push_back(line);
+                line.clear();
+            }
+        }
+        const int status = pclose(out);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream err("errors.txt");
+        r.errors.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+        return r;
+    }
+    // The call line of call C.
+    static std::map<std::string, std::string> call(const Output& r, int c) {
+        const std::string prefix = "call=" + std::to_string(c) + " ";
+        for (const std::string& l : r.lines)
+            if (l.rfind(prefix, 0) == 0) return fields(l);
+        ADD_FAILURE() << "no line for call " << c;
+        return {};
+    }
+    // Index of the call line of call C in the output, -1 if absent.
+    static int lineOf(const Output& r, int c) {
+        const std::string prefix = "call=" + std::to_string(c) + " ";
+        for (size_t i = 0; i < r.lines.size(); ++i)
+            if (r.lines[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
+        return -1;
+    }
+};
+
+TEST_F(Trace, SpacePreparesLevelOneInTheNextCallWithoutAFlip) {
+    const Output r = run("--calls 3 --trace", "0 down 32\n1 up 32\n");
+    ASSERT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(call(r, 0)["screen"], "1");
+    EXPECT_EQ(call(r, 0)["flips"], "1");
+    EXPECT_EQ(r.lines[0], "cue 1 Cle.wav");
+    auto c1 = call(r, 1);
+    EXPECT_EQ(c1["flips"], "1");
+    EXPECT_EQ(c1["screen"], "1");
+    EXPECT_EQ(c1["prepared"], "1");
+    EXPECT_EQ(c1["x"], "144");
+    EXPECT_EQ(c1["y"], "80");
+    EXPECT_EQ(call(r, 2)["flips"], "2");
+}
+
+// Up out of the start niche (call 2), then Right held from call 11: a step
+// every nine calls.
+TEST_F(Trace, HoldingRightWalksSixteenPixelsEveryNineCalls) {
+    const Output r =
+        run("--calls 40 --trace", "0 down 32\n1 up 32\n2 down 38\n3 up 38\n11 down 39\n");
+    ASSERT_EQ(r.status, 0) << r.errors;
+    auto c10 = call(r, 10);
+    EXPECT_EQ(c10["x"], "144");
+    EXPECT_EQ(c10["y"], "64");
+    EXPECT_EQ(c10["phase"], "0");
+    EXPECT_EQ(call(r, 11)["x"], "144"); // the frame that starts a step does not move
+    EXPECT_EQ(call(r, 12)["x"], "146");
+    for (int c : {19, 28, 37}) EXPECT_EQ(call(r, c)["x"], std::to_string(144 + 16 * (c - 10) / 9));
+    EXPECT_EQ(call(r, 37)["score"], "0");
+}
+
+// Up twice from the start: out of the niche, then into the niche of side 17,
+// which pays at the fourth 2-pixel move.
+TEST_F(Trace, EntryPaysAtTheFourthMove) {
+    const Output r = run("--calls 20 --trace", "0 down 32\n1 up 32\n2 down 38\n");
+    ASSERT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(call(r, 11)["cross"], "17");
+    EXPECT_EQ(call(r, 14)["score"], "0");
+    EXPECT_EQ(call(r, 14)["my"], "-10");
+    auto c15 = call(r, 15);
+    EXPECT_EQ(c15["score"], "10");
+    EXPECT_EQ(c15["my"], "-8");
+    EXPECT_EQ(c15["cross"], "0");
+    const int at = lineOf(r, 15);
+    ASSERT_GT(at, 0);
+    EXPECT_EQ(r.lines[at - 1].rfind("cue ", 0), 0u);
+    EXPECT_NE(r.lines[at - 1].find(" Cle.wav"), std::string::npos);
+    // Side 17 is the 17th entry of the sides list.
+    std::istringstream sides(c15["sides"]);
+    std::string value;
+    for (int s = 1; s <= 17; ++s) std::getline(sides, value, ',');
+    EXPECT_EQ(value, "3");
+}
+
+TEST_F(Trace, EscapeEndsTheRunBeforeItsCall) {
+    const Output r = run("--calls 10 --trace", "5 down 27\n5 down 32\n");
+    ASSERT_EQ(r.status, 0) << r.errors;
+    EXPECT_GE(lineOf(r, 4), 0);
+    EXPECT_EQ(lineOf(r, 5), -1);
+    ASSERT_FALSE(r.lines.empty());
+    EXPECT_EQ(r.lines.back(), "save 0");
+    EXPECT_TRUE(fs::exists(folder / "Score"));
+}
+
+TEST_F(Trace, BadArgumentsAndInputsExitWithStatusTwo) {
+    struct Case {
+        const char* args;
+        const char* input;
+        const char* mustMention;
+    };
+    const Case cases[] = {
+        {"--calls 5", "# keys\n\n0 down 32\n1 up 32\n\n# then\n3 sideways 40\n", "7"},
+        {"--calls 5", "0 down 32\n2 down\n", "2"},
+        {"--calls 5", "3 down 32\n1 up 32\n", "2"},
+        {"--calls 5 --bogus", "", nullptr},
+        {"--trace", "", nullptr},
+        {"--calls", "", nullptr},
+        {"--calls five", "", nullptr},
+        {"--calls 5 --input missing.txt", "", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Output r = run(c.args, c.input);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.lines.empty()); // nothing was run
+        EXPECT_FALSE(r.errors.empty());
+        EXPECT_EQ(r.errors.find('\n'), r.errors.size() - 1); // one line
+        if (c.mustMention) {
+            EXPECT_NE(r.errors.find(c.mustMention), std::string::npos) << r.errors;
+        }
+        fs::remove("keys.txt");
+    }
+    EXPECT_FALSE(fs::exists(folder / "Score"));
+}
+
+} // namespace

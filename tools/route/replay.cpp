@@ -1,0 +1,50 @@
+#include "tools/route/replay.h"
+
+#include <cstdio>
+
+#include "game/frame.h"
+#include "game/state.h"
+#include "platform/display.h"
+#include "platform/hiscore.h"
+#include "platform/keyboard.h"
+
+ReplaySummary replayEvents(const std::vector<KeyEvent>& events, long calls) {
+    std::remove("Score");
+    resetGameState();
+    clearQuitRequest();
+    game.hiscore = loadHiscore();
+    const long flipsBefore = flipCount();
+
+    ReplaySummary summary;
+    size_t next = 0;
+    for (long call = 0; call < calls; ++call) {
+        for (; next < events.size() && events[next].call == call; ++next) {
+            if (events[next].down)
+                keyDown(events[next].code);
+            else
+                keyUp(events[next].code);
+        }
+        if (quitRequested()) break;
+        const int before = game.screen;
+        const int lives = game.lives;
+        const int score = game.score;
+        runFrame();
+        ++summary.calls;
+        const bool entered = game.screen != before;
+        if (entered && game.screen == SCREEN_VICTORY) {
+            summary.reachedVictory = true;
+            summary.endLives = game.lives;
+            summary.endScore = game.score;
+        }
+        if (entered && game.screen == SCREEN_GAME_OVER) {
+            summary.reachedGameOver = true;
+            summary.endLives = lives;
+            summary.endScore = score;
+        }
+    }
+    summary.flips = flipCount() - flipsBefore;
+    summary.finalScreen = game.screen;
+    summary.finalLives = game.lives;
+    summary.finalScore = game.score;
+    return summary;
+}

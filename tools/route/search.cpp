@@ -1,0 +1,174 @@
+#include "tools/route/search.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <initializer_list>
+#include <unordered_set>
+
+#include "game/frame.h"
+#include "game/state.h"
+#include "tools/route/snapshot.h"
+#include "tools/route/targets.h"
+
+namespace {
+
+constexpr int ARROWS[4] = {KEY_LEFT, KEY_UP, KEY_RIGHT, KEY_DOWN};
+
+struct Node {
+    Snapshot state;
+    int parent;
+    int key;
+};
+
+enum class StepOutcome { Refused, Struck, Standing, Entered, LevelDone };
+
+// Runs one decision on the live state: a call standing still (key 0) or a
+// whole step. calls receives the number of calls it took.
+StepOutcome tryDecision(int level, int key, int& calls) {
+    game.heldKey = key;
+    if (key == 0) {
+        runFrame();
+        calls = 1;
+        return game.phase == 2 ? StepOutcome::Struck : StepOutcome::Standing;
+    }
+    // A step into a niche that is no target would spend a key or a door
+    // for nothing, so the route never takes one.
+    runFrame();
+    calls = 1;
+    if (game.phase == 0) return StepOutcome::Refused;
+    if (game.phase == 2) return StepOutcome::Struck;
+    const int side = game.crossingSide;
+    if (side != 0 && !isTarget(level, side)) return StepOutcome::Refused;
+    while (game.phase == 1 && game.screen == level) {
+        runFrame();
+        ++calls;
+    }
+    if (game.phase == 2) return StepOutcome::Struck;
+    if (game.screen != level) return StepOutcome::LevelDone;
+    return side != 0 ? StepOutcome::Entered : StepOutcome::Standing;
+}
+
+// On levels 1 to 3 a guard only runs while the figure stands on its line,
+// so standing still pays off only off the lines, at the end of a niche,
+// while the guards run out. On level 4 they never stop, so a wait anywhere
+// can let one pass.
+bool worthWaiting(int level) {
+    if (level == 4) return true;
+    return game.playerX % 96 != 0 && game.playerY % 64 != 0;
+}
+
+Route routeTo(const std::vector<Node>& nodes, int last, int key) {
+    Route route{key};
+    for (int i = last; nodes[i].parent >= 0; i = nodes[i].parent) route.push_back(nodes[i].key);
+    return Route(route.rbegin(), route.rend());
+}
+
+} // namespace
+
+bool atDecisionPoint() {
+    return game.screen >= 1 && game.screen <= LEVEL_COUNT && game.preparedScreen == game.screen &&
+           game.phase == 0;
+}
+
+namespace {
+// From the niche just entered, the next target must still be reachable: a
+// figure can shut itself in, for instance on the edge corridors, where a
+// guard resting at the end beside a crossing strikes whoever passes it.
+bool leadsOn(const SearchLimits& limits, int lookahead) {
+    if (lookahead <= 0 || targetsLeft(game.screen) == 0) return true;
+    SearchLimits nested = limits;
+    nested.totalStates = limits.totalStates / 4;
+    return findSafeRoute(nested, lookahead - 1).found;
+}
+} // namespace
+
+SearchResult findSafeRoute(const SearchLimits& limits, int lookahead) {
+    SearchResult result;
+    const Snapshot start = captureState();
+    const int level = game.screen;
+
+    std::vector<Node> nodes;
+    std::vector<std::vector<int>> layers(limits.horizon + 16);
+    std::unordered_set<uint64_t> seen;
+    nodes.push_back({start, -1, 0});
+    layers[0].push_back(0);
+    seen.insert(stateHash(start));
+
+    auto keep = [&](int t, int parent, int key) {
+        if (t > limits.horizon || static_cast<long>(nodes.size()) >= limits.totalStates) return;
+        if (static_cast<int>(layers[t].size()) >= limits.layerWidth) return;
+        Snapshot s = captureState();
+        // The whole state decides the future, so a state met again later can
+        // only lead to the same ends, later.
+        if (!seen.insert(stateHash(s)).second) return;
+        layers[t].push_back(static_cast<int>(nodes.size()));
+        nodes.push_back({s, parent, key});
+    };
+
+    for (int t = 0; t <= limits.horizon && !result.found; ++t) {
+        for (size_t k = 0; k < layers[t].size() && !result.found; ++k) {
+            const int index = layers[t][k];
+            for (int key : {0, ARROWS[0], ARROWS[1], ARROWS[2], ARROWS[3]}) {
+                restoreState(nodes[index].state);
+                if (key == 0 && !worthWaiting(level)) continue;
+                int calls = 0;
+                const StepOutcome outcome = tryDecision(level, key, calls);
+                ++result.expanded;
+                if (outcome == StepOutcome::Entered && !leadsOn(limits, lookahead)) continue;
+                if (outcome == StepOutcome::Entered || outcome == StepOutcome::LevelDone) {
+                    result.found = true;
+                    result.route = routeTo(nodes, index, key);
+                    result.calls = t + calls;
+                    break;
+                }
+                if (outcome == StepOutcome::Standing) keep(t + calls, index, key);
+            }
+        }
+        std::vector<int>().swap(layers[t]);
+        result.lastLayer = t;
+    }
+    result.states = static_cast<long>(nodes.size());
+    restoreState(start);
+    return result;
+}
+
+Route walkToNearestTarget() {
+    const Snapshot start = captureState();
+    const int level = game.screen;
+    // Guards are ignored: every guard is parked far off the board, at rest
+    // and at no end, so nothing starts or turns it.
+    struct Item {
+        Snapshot state;
+        int parent;
+        int key;
+    };
+    std::vector<Item> items{{start, -1, 0}};
+    std::deque<int> queue{0};
+    std::unordered_set<uint64_t> seen;
+    Route found;
+    while (!queue.empty() && found.empty()) {
+        const int index = queue.front();
+        queue.pop_front();
+        for (int key : ARROWS) {
+            restoreState(items[index].state);
+            for (int g = 1; g <= GUARD_COUNT; ++g) guards[g] = Guard{10000, 0};
+            int calls = 0;
+            const StepOutcome outcome = tryDecision(level, key, calls);
+            if (outcome == StepOutcome::Entered || outcome == StepOutcome::LevelDone) {
+                found.push_back(key);
+                for (int i = index; items[i].parent >= 0; i = items[i].parent)
+                    found.push_back(items[i].key);
+                break;
+            }
+            if (outcome != StepOutcome::Standing) continue;
+            const Snapshot s = captureState();
+            if (!seen.insert((static_cast<uint64_t>(game.playerX) << 20) ^ game.playerY).second)
+                continue;
+            items.push_back({s, index, key});
+            queue.push_back(static_cast<int>(items.size()) - 1);
+        }
+    }
+    restoreState(start);
+    return Route(found.rbegin(), found.rend());
+}
