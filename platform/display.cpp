@@ -136,6 +136,16 @@ void blitSprite(int x, int y, SpriteId sprite, int w, int h) {
     if (x < 0 || y < 0 || w > SCREEN_W || h > SCREEN_H || x > SCREEN_W - w || y > SCREEN_H - h)
         return;
     if (source->w < w || source->h < h) return;
+    if (!SDL_HasColorKey(source)) {
+        // Nothing transparent: a plain row-by-row memcpy. SDL's own copying
+        // blit streams its writes past the cache, which makes the full-screen
+        // background cost twice a memcpy and leaves every sprite drawn over it
+        // waiting on memory.
+        uint8_t* to = static_cast<uint8_t*>(backBuffer->pixels) + y * backBuffer->pitch + x * 4;
+        SDL_ConvertPixels(w, h, PIXEL_FORMAT, source->pixels, source->pitch, PIXEL_FORMAT, to,
+                          backBuffer->pitch);
+        return;
+    }
     SDL_Rect area{0, 0, w, h};
     SDL_Rect at{x, y, w, h};
     SDL_BlitSurface(source, &area, backBuffer, &at);

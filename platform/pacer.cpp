@@ -32,7 +32,7 @@ uint64_t FramePacer::nextDeadline(uint64_t now) {
 }
 
 void waitUntil(PacerClock& clock, uint64_t deadline) {
-    const uint64_t spinTicks = clock.ticksPerSecond() / 1000;
+    const uint64_t spinTicks = clock.ticksPerSecond() * PACER_SPIN_US / 1000000;
     for (uint64_t t = clock.now(); t < deadline; t = clock.now()) {
         const uint64_t left = deadline - t;
         if (left > spinTicks) {

@@ -19,7 +19,8 @@ class PacerClock {
 };
 
 // Waits until the clock reaches the deadline: sleeps most of the way, then
-// spins the last stretch, since sleeping can wake late.
+// spins the last PACER_SPIN_US microseconds, since sleeping can wake late.
+constexpr uint64_t PACER_SPIN_US = 500;
 void waitUntil(PacerClock& clock, uint64_t deadline);
 
 // Deadlines are absolute: the n-th tick falls at origin + n / rate, computed

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -51,6 +52,10 @@ const SpriteCase sprites[] = {
     {"S.bmp", 45, 44, Shape::Letter},           {"U.bmp", 48, 39, Shape::Letter},
     {"W.bmp", 91, 54, Shape::Letter},           {"Y.bmp", 62, 85, Shape::Letter},
 };
+
+void PrintTo(const SpriteCase& c, std::ostream* os) {
+    *os << c.file;
+}
 
 const char* const cues[] = {"Cle.wav",   "Ding.wav",  "Electrocut.wav", "Clignot.wav",
                             "Bravo.wav", "Rires.wav", "Fin.wav"};

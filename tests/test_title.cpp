@@ -73,13 +73,25 @@ TEST_F(Title, FirstMovesAfterOneHundredFrames) {
 }
 
 // One whole cycle: 4679 frames that eat every key dot and bring the dot home;
-// the next set-up reads the hiscore file again.
+// the next set-up reads the hiscore file again. The dot walks every corridor,
+// so every miniature guard runs, always between its two ends.
 TEST_F(Title, WholeCycleEatsEveryKeyAndStartsOver) {
+    bool ran[GUARD_COUNT + 1] = {};
     for (int frame = 1; frame < CYCLE_FRAMES; ++frame) {
         runFrame();
         ASSERT_EQ(game.phase, 1) << "frame " << frame;
         ASSERT_EQ(game.screen, SCREEN_TITLE);
+        for (int g = 1; g <= GUARD_COUNT; ++g) {
+            const int low = g <= 6 ? 254 : 25, high = g <= 6 ? 382 : 113;
+            ASSERT_GE(guards[g].pos, low) << "guard " << g << " frame " << frame;
+            ASSERT_LE(guards[g].pos, high) << "guard " << g << " frame " << frame;
+            if (guards[g].vel == 0) {
+                ASSERT_TRUE(guards[g].pos == low || guards[g].pos == high) << "guard " << g;
+            }
+            ran[g] = ran[g] || guards[g].vel != 0;
+        }
     }
+    for (int g = 1; g <= GUARD_COUNT; ++g) EXPECT_TRUE(ran[g]) << "guard " << g;
     storeHiscore(4321);
     runFrame();
     EXPECT_EQ(game.phase, 0);

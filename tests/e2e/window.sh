@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real game in a real window, under Xvfb, driven by xdotool:
 #   - the title picture reaches the screen (full screen, and with --window);
-#   - Space starts a game, a held Right arrow plays, Escape ends with status 0
-#     and saves the record;
+#   - Space starts a game, a held Up arrow takes the key above the start
+#     position, Escape ends with status 0 and saves that record;
 #   - Escape on the title saves "-2" (score 0 holds the record 0), and keeps a
 #     stored record that the game did not beat;
 #   - closing the window ends the game the way Escape does;
@@ -135,13 +135,14 @@ cp "$folder/shot.ppm" "$WORK/title.ppm"
 press space
 await_title no "$folder" || fail "Space did not start a game (the title stays)"
 sleep 12 # the level's banner and the blinking figure
-press Right 2
+press Up 1.5
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended while playing"
 press Escape
 expect_exit_0 "Escape in a game"
 [ -f "$folder/Score" ] || fail "Escape in a game left no Score (the score holds the record)"
 played=$(stored_hiscore "$folder") || fail "bad Score after a game"
-echo "ok: title shown, game played, Escape saved the record $played"
+[ "$played" -gt 0 ] || fail "holding Up did not take the key above the start (record $played)"
+echo "ok: title shown, a key taken in play, Escape saved the record $played"
 
 # 2. Escape on the title, in a window: score 0 holds the record 0.
 folder=$(new_folder title)

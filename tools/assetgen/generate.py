@@ -8,6 +8,7 @@ import argparse
 import os
 import sys
 
+sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import sprites  # noqa: E402

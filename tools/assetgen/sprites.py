@@ -42,7 +42,7 @@ GARDE = [
 # The electrocution, in the order the game first shows them: the flash,
 # then the charred figure, then the skeleton.
 TOUCHE1 = [
-    "Y..............Y",
+    "................",
     ".Y...kkkkkk...Y.",
     "..YCBWWWWWWBCY..",
     "...BWWCWWWWCB...",
@@ -61,7 +61,7 @@ TOUCHE1 = [
 ]
 
 TOUCHE2 = [
-    "C.......C.....C.",
+    ".C......C....C..",
     "..C..cccccc.C...",
     "....cBWWWWBc....",
     "...cBWWWWWWBc...",

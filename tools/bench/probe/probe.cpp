@@ -1,0 +1,119 @@
+// A measuring probe preloaded into the real game (LD_PRELOAD). It watches the
+// two SDL calls every shown frame goes through, from outside the game's own
+// clock:
+//   SDL_UpdateTexture  the finished frame is handed to the screen texture
+//   SDL_RenderPresent  the frame is shown (the first present before any
+//                      frame only clears the window and is not counted)
+// After TIRLANE_PROBE_FLIPS frames it writes its figures to the file named by
+// TIRLANE_PROBE_OUT and asks the game to end as closing the window does.
+//
+// Figures (one "key value" a line, times in CLOCK_MONOTONIC nanoseconds):
+//   first_frame_ns  the first frame handed over
+//   first_flip_ns   the first frame shown
+//   flips           frames shown
+//   mean_ns stddev_ns min_ns max_ns   intervals between shown frames
+//   vmhwm_kb        the peak resident memory so far
+#include <SDL.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+long long nowNs() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000000000LL + t.tv_nsec;
+}
+
+long long firstFrame = 0, firstFlip = 0, lastFlip = 0;
+long flips = 0;
+long wanted = -1;
+bool done = false;
+double sum = 0, sumSquares = 0;
+long long shortest = 0, longest = 0;
+
+long wantedFlips() {
+    if (wanted < 0) {
+        const char* text = std::getenv("TIRLANE_PROBE_FLIPS");
+        wanted = text ? std::atol(text) : 0;
+    }
+    return wanted;
+}
+
+long peakKb() {
+    const int fd = open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    char text[8192];
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    if (n <= 0) return 0;
+    text[n] = '\0';
+    const char* line = std::strstr(text, "VmHWM:");
+    return line ? std::atol(line + 6) : 0;
+}
+
+void writeFigures() {
+    const char* path = std::getenv("TIRLANE_PROBE_OUT");
+    if (!path) return;
+    const long intervals = flips - 1;
+    const double mean = intervals > 0 ? sum / intervals : 0;
+    const double variance = intervals > 0 ? sumSquares / intervals - mean * mean : 0;
+    char text[512];
+    const int n =
+        std::snprintf(text, sizeof text,
+                      "first_frame_ns %lld\nfirst_flip_ns %lld\nflips %ld\n"
+                      "mean_ns %.0f\nstddev_ns %.0f\nmin_ns %lld\nmax_ns %lld\n"
+                      "vmhwm_kb %ld\n",
+                      firstFrame, firstFlip, flips, mean, variance > 0 ? std::sqrt(variance) : 0.0,
+                      shortest, longest, peakKb());
+    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    if (write(fd, text, n) != n) std::perror("tirlane probe");
+    close(fd);
+}
+
+void countFlip() {
+    const long long t = nowNs();
+    if (flips == 0) {
+        firstFlip = t;
+    } else {
+        const long long interval = t - lastFlip;
+        sum += double(interval);
+        sumSquares += double(interval) * double(interval);
+        if (flips == 1 || interval < shortest) shortest = interval;
+        if (interval > longest) longest = interval;
+    }
+    lastFlip = t;
+    ++flips;
+    if (!done && wantedFlips() > 0 && flips >= wantedFlips()) {
+        done = true;
+        writeFigures();
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
+}
+
+} // namespace
+
+extern "C" int SDL_UpdateTexture(SDL_Texture* texture, const SDL_Rect* rect, const void* pixels,
+                                 int pitch) {
+    using Real = int (*)(SDL_Texture*, const SDL_Rect*, const void*, int);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "SDL_UpdateTexture"));
+    if (firstFrame == 0) firstFrame = nowNs();
+    return real(texture, rect, pixels, pitch);
+}
+
+extern "C" void SDL_RenderPresent(SDL_Renderer* renderer) {
+    using Real = void (*)(SDL_Renderer*);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "SDL_RenderPresent"));
+    real(renderer);
+    if (firstFrame != 0) countFlip();
+}

@@ -1,0 +1,120 @@
+#include "tools/bench/script.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "game/frame.h"
+#include "game/state.h"
+#include "platform/display.h"
+#include "platform/hiscore.h"
+#include "platform/keyboard.h"
+
+namespace {
+constexpr int ONE_SECOND = 60;
+
+bool parseLine(const char* p, ScriptEvent& e) {
+    long call = -1, code = -1;
+    char kind[8] = {};
+    char extra = 0;
+    if (std::sscanf(p, "%ld %7s %ld %c", &call, kind, &code, &extra) != 3) return false;
+    if (call < 0 || code < 0) return false;
+    if (std::strcmp(kind, "down") != 0 && std::strcmp(kind, "up") != 0) return false;
+    e = {call, kind[0] == 'd', static_cast<int>(code)};
+    return true;
+}
+} // namespace
+
+bool readKeyScript(const char* path, std::vector<ScriptEvent>& events, std::string& error) {
+    events.clear();
+    std::FILE* f = std::fopen(path, "r");
+    if (!f) {
+        error = std::string("cannot read ") + path;
+        return false;
+    }
+    char line[512];
+    long lineNo = 0;
+    while (std::fgets(line, sizeof line, f)) {
+        ++lineNo;
+        const char* p = line;
+        while (*p == ' ' || *p == '\t') ++p;
+        if (*p == '\0' || *p == '\n' || *p == '\r' || *p == '#') continue;
+        ScriptEvent e;
+        if (!parseLine(p, e) || (!events.empty() && e.call < events.back().call)) {
+            error = std::string(path) + ":" + std::to_string(lineNo) + ": bad event line";
+            std::fclose(f);
+            return false;
+        }
+        events.push_back(e);
+    }
+    std::fclose(f);
+    return true;
+}
+
+std::vector<ScriptEvent> madeUpScript(long calls) {
+    std::vector<ScriptEvent> events;
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    long call = ONE_SECOND;
+    int held = 0;
+    while (call < calls) {
+        if (held) events.push_back({call, false, held});
+        if (next(10) == 0) {
+            events.push_back({call, true, KEY_SPACE});
+            events.push_back({call + 2, false, KEY_SPACE});
+            held = 0;
+            call += 3;
+            continue;
+        }
+        held = KEY_LEFT + static_cast<int>(next(4));
+        events.push_back({call, true, held});
+        call += 1 + static_cast<long>(next(90));
+    }
+    if (held) events.push_back({calls, false, held});
+    return events;
+}
+
+std::vector<ScriptEvent> benchScript(const char* winningGame, std::string& source) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    if (winningGame && readKeyScript(winningGame, events, error) && !events.empty()) {
+        source = winningGame;
+        return events;
+    }
+    source = "a made-up game of 6000 calls (no winning game input found)";
+    return madeUpScript(6000);
+}
+
+long scriptCalls(const std::vector<ScriptEvent>& events) {
+    for (const ScriptEvent& e : events)
+        if (e.down && e.code == KEY_ESCAPE) return e.call;
+    return events.empty() ? 0 : events.back().call + 1 + ONE_SECOND;
+}
+
+long playScript(const std::vector<ScriptEvent>& events, long calls, void (*atStart)(),
+                void (*atEnd)()) {
+    std::remove("Score");
+    resetGameState();
+    clearQuitRequest();
+    game.hiscore = loadHiscore();
+    const long flipsBefore = flipCount();
+    if (atStart) atStart();
+    size_t next = 0;
+    bool escaped = false;
+    for (long call = 0; call < calls && !escaped; ++call) {
+        for (; next < events.size() && events[next].call == call; ++next) {
+            const ScriptEvent& e = events[next];
+            escaped = e.down && e.code == KEY_ESCAPE;
+            if (escaped) break;
+            if (e.down)
+                keyDown(e.code);
+            else
+                keyUp(e.code);
+        }
+        if (!escaped) runFrame();
+    }
+    if (atEnd) atEnd();
+    return flipCount() - flipsBefore;
+}
