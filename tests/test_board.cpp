@@ -323,8 +323,10 @@ TEST_F(Board, SideOccupiedOnlyByThePlayerInsideThatNiche) {
                     EXPECT_EQ(sideOccupied(s), s == sideIndexOf(kind, c, r))
                         << "player at (" << game.playerX << "," << game.playerY << "), side " << s;
             }
-    for (int y = 0; y <= 320; y += 64)
+    // Every corridor point, horizontal and vertical corridors alike.
+    for (int y = 0; y <= 320; y += 16)
         for (int x = 0; x <= 480; x += 16) {
+            if (x % 96 != 0 && y % 64 != 0) continue;
             game.playerX = x;
             game.playerY = y;
             for (int s = 1; s <= SIDE_COUNT; ++s)

@@ -53,6 +53,8 @@ TEST_F(Frame, EntryCountsOnlyHalfWayIntoTheStep) {
     EXPECT_EQ(game.score, expected);
 }
 
+// A key side entered again and again runs 4, 3, 2, 1, 0 and pays only once;
+// a door pays on levels 3 and 4.
 TEST_F(Frame, PointsPerLevelAndNewValue) {
     struct Row {
         int level, before, points;
@@ -73,20 +75,6 @@ TEST_F(Frame, PointsPerLevelAndNewValue) {
         EXPECT_EQ(cues().size() - cuesBefore, r.points ? 1u : 0u);
         EXPECT_EQ(game.screen, r.level);
     }
-}
-
-// A key side entered again and again runs 4, 3, 2, 1, 0 and pays once.
-TEST_F(Frame, RepeatedEntriesPayOnlyForTheKey) {
-    game.screen = 1;
-    sides[7] = 4;
-    for (int expected : {3, 2, 1, 0}) {
-        game.crossingSide = 7;
-        game.moveX = -8;
-        completeEntry();
-        EXPECT_EQ(sides[7], expected);
-        EXPECT_EQ(game.score, 10);
-    }
-    EXPECT_EQ(cues().size(), 1u);
 }
 
 TEST_F(Frame, ExactTargetEndsTheLevel) {
