@@ -68,12 +68,14 @@ int main(int argc, char** argv) {
     if (!openWindow(fullScreen, &failure)) return fail(failure);
     SDL_ShowCursor(SDL_DISABLE);
 
-    // The game takes over the screen; a display that cannot be set up ends
-    // the program before its first frame.
+    // A back buffer that cannot be set up ends the program before its first
+    // frame, with a reason the player can act on.
     if (!initDisplay() || !initSurfaces()) {
+        std::fprintf(stderr, "tirlane: cannot set up the back buffer: %s\n", SDL_GetError());
+        releaseDisplay();
         closeWindow();
         SDL_Quit();
-        return 0;
+        return 1;
     }
     setPresenter(presentFrame);
     initSound(); // no audio device: the game runs silent

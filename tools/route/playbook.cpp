@@ -1,6 +1,7 @@
 #include "tools/route/playbook.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "game/state.h"
 #include "tools/route/search.h"
@@ -78,6 +79,10 @@ PlayReport playToVictory(Recorder& rec) {
         }
         const SearchResult found = findSafeRoute(limits, LOOKAHEAD);
         ++report.searches;
+        if (std::getenv("TIRLANE_ROUTE_VERBOSE"))
+            std::fprintf(stderr, "call %ld at %d,%d: %s in %d calls, %ld tried, %ld kept\n",
+                         rec.call, game.playerX, game.playerY, found.found ? "route" : "none",
+                         found.calls, found.expanded, found.states);
         report.statesTried += found.expanded;
         Route route = found.route;
         if (!found.found) {

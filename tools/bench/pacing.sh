@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Measures the real game's frame pacing in a window on a virtual X screen
+# (Xvfb reports no refresh rate, so the game's own 60 Hz clock is what paces
+# it). Two views of the same run:
+#   - the game's own log (TIRLANE_FPS_LOG=1): every 600 flips, the rate and
+#     the spread of the intervals between flips, as the game times them;
+#   - the probe preloaded into the game, timing every shown frame from outside
+#     the game's clock, and the start-up to the first shown frame.
+# Goal: 60.0 +- 0.3 fps with the intervals' standard deviation under 1 ms.
+#
+#   tools/bench/pacing.sh [FLIPS]      (default 1201: two logged windows of 600)
+set -euo pipefail
+source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
+build_dir="$source_dir/build-bench"
+flips="${1:-1201}"
+
+command -v Xvfb >/dev/null || { echo "pacing.sh: Xvfb is not installed (apt-get install xvfb)" >&2; exit 2; }
+
+cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" --target tirlane tirlane-probe >/dev/null
+
+work="$(mktemp -d)"
+xvfb_pid=""
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$source_dir"/assets/* "$work"/
+
+# A free display number.
+display=90
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+[ -e "/tmp/.X11-unix/X$display" ] || { echo "pacing.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 2; }
+
+start_ns=$(date +%s%N)
+(cd "$work" && env -u SDL_VIDEODRIVER DISPLAY=":$display" SDL_AUDIODRIVER=dummy TIRLANE_FPS_LOG=1 \
+    LD_PRELOAD="$build_dir/libtirlane-probe.so" TIRLANE_PROBE_OUT="$work/probe.txt" \
+    TIRLANE_PROBE_FLIPS="$flips" timeout 120 "$build_dir/tirlane" --window 2>"$work/game.log") || {
+    echo "pacing.sh: the game failed:" >&2; cat "$work/game.log" >&2; exit 1; }
+
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+echo "Xvfb :$display 640x480x24, $flips flips"
+echo "The game's own log:"
+grep 'fps over' "$work/game.log" | sed 's/^/  /' || echo "  (no TIRLANE_FPS_LOG line: fewer than 600 flips?)"
+[ -s "$work/probe.txt" ] || { echo "pacing.sh: the probe wrote nothing" >&2; exit 1; }
+awk -v start="$start_ns" -v mono_now="$(awk '{print $1 * 1e9}' /proc/uptime)" '
+    { v[$1] = $2 }
+    END {
+        fps = 1e9 / v["mean_ns"]
+        printf "Measured from outside the game (probe, every shown frame):\n"
+        printf "  %.3f fps over %d intervals, stddev %.3f ms, shortest %.3f ms, longest %.3f ms\n",
+            fps, v["flips"] - 1, v["stddev_ns"] / 1e6, v["min_ns"] / 1e6, v["max_ns"] / 1e6
+        printf "  peak memory (VmHWM) %.1f MiB\n", v["vmhwm_kb"] / 1024
+        ok = fps >= 59.7 && fps <= 60.3 && v["stddev_ns"] < 1e6
+        printf "Goal 60.0 +- 0.3 fps, stddev < 1 ms: %s\n", ok ? "met" : "NOT met"
+    }' "$work/probe.txt"
