@@ -89,6 +89,7 @@ void RenderTest::SetUp() {
     for (int k = 1; k <= SPRITE_COUNT; ++k) writeSprite(folder_, k);
     fs::copy_file(fs::path(TIRLANE_ASSETS_DIR) / "font.ttf", folder_ / "font.ttf");
 
+    releaseDisplay(); // whatever an earlier test left set up
     previous_ = fs::current_path();
     fs::current_path(folder_);
     const bool ready = initDisplay() && initSurfaces();

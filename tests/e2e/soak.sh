@@ -13,7 +13,7 @@ src=$(realpath "$3")
 calls=${SOAK_CALLS:-220000}
 seed=${SOAK_SEED:-8}
 min_flips=${SOAK_MIN_FLIPS:-200000}
-growth_kib=${SOAK_GROWTH_KIB:-2048}
+growth_kib=${SOAK_GROWTH_KIB:-256}
 sample_every=$((calls / 20))
 ((sample_every > 0)) || sample_every=1
 
@@ -72,8 +72,9 @@ if ((status != 0)); then
 fi
 
 read -r _ done_calls flips < <(grep '^end ' summary)
-# The first sample after a tenth of the run, once every start-up cost is paid.
-read -r _ early_call _ early_rss early_hwm < <(grep '^sample ' summary | sed -n 2p)
+# The sample at a fifth of the run, once every start-up cost is paid and the
+# winning game (when there is one) has shown every screen.
+read -r _ early_call _ early_rss early_hwm < <(grep "^sample " summary | sed -n 4p)
 read -r _ late_call _ late_rss late_hwm < <(grep '^sample ' summary | tail -1)
 for v in "$early_rss" "$early_hwm" "$late_rss" "$late_hwm"; do
     if ! [[ $v =~ ^[0-9]+$ ]]; then

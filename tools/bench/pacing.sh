@@ -40,7 +40,7 @@ for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; d
 start_ns=$(date +%s%N)
 (cd "$work" && env -u SDL_VIDEODRIVER DISPLAY=":$display" SDL_AUDIODRIVER=dummy TIRLANE_FPS_LOG=1 \
     LD_PRELOAD="$build_dir/libtirlane-probe.so" TIRLANE_PROBE_OUT="$work/probe.txt" \
-    TIRLANE_PROBE_FLIPS="$flips" timeout 120 "$build_dir/tirlane" --window 2>"$work/game.log") || {
+    TIRLANE_PROBE_FLIPS="$flips" TIRLANE_PROBE_INTERVALS="$work/intervals.txt" timeout 120 "$build_dir/tirlane" --window 2>"$work/game.log") || {
     echo "pacing.sh: the game failed:" >&2; cat "$work/game.log" >&2; exit 1; }
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
@@ -48,14 +48,23 @@ echo "Xvfb :$display 640x480x24, $flips flips"
 echo "The game's own log:"
 grep 'fps over' "$work/game.log" | sed 's/^/  /' || echo "  (no TIRLANE_FPS_LOG line: fewer than 600 flips?)"
 [ -s "$work/probe.txt" ] || { echo "pacing.sh: the probe wrote nothing" >&2; exit 1; }
-awk -v start="$start_ns" -v mono_now="$(awk '{print $1 * 1e9}' /proc/uptime)" '
+awk -v start="$start_ns" '
     { v[$1] = $2 }
     END {
         fps = 1e9 / v["mean_ns"]
         printf "Measured from outside the game (probe, every shown frame):\n"
         printf "  %.3f fps over %d intervals, stddev %.3f ms, shortest %.3f ms, longest %.3f ms\n",
             fps, v["flips"] - 1, v["stddev_ns"] / 1e6, v["min_ns"] / 1e6, v["max_ns"] / 1e6
-        printf "  peak memory (VmHWM) %.1f MiB\n", v["vmhwm_kb"] / 1024
+        printf "  start-up to the first shown frame %.1f ms, peak memory (VmHWM) %.1f MiB\n",
+            (v["first_flip_wall_ns"] - start) / 1e6, v["vmhwm_kb"] / 1024
         ok = fps >= 59.7 && fps <= 60.3 && v["stddev_ns"] < 1e6
         printf "Goal 60.0 +- 0.3 fps, stddev < 1 ms: %s\n", ok ? "met" : "NOT met"
     }' "$work/probe.txt"
+sort -n "$work/intervals.txt" | awk '
+    { x[NR] = $1 / 1e6 }
+    END {
+        printf "  intervals: median %.3f ms, 1%% %.3f ms, 99%% %.3f ms; %d of %d off by more than 1 ms\n",
+            x[int(NR / 2) + 1], x[int(NR * 0.01) + 1], x[int(NR * 0.99)], off(), NR
+    }
+    function off(   i, n) { for (i = 1; i <= NR; ++i) if (x[i] < 15.667 || x[i] > 17.667) ++n; return n + 0 }'
+echo "Load average while measuring: $(cut -d" " -f1-3 /proc/loadavg)"

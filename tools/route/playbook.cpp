@@ -52,7 +52,7 @@ struct LifeWatch {
 };
 
 // How many targets beyond the next one must stay within reach.
-constexpr int LOOKAHEAD = 1;
+constexpr int LOOKAHEAD = 2;
 
 } // namespace
 

@@ -3,11 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <algorithm>
 #include <initializer_list>
+#include <queue>
 #include <unordered_set>
 
 #include "game/frame.h"
 #include "game/state.h"
+#include "tools/route/distance.h"
 #include "tools/route/snapshot.h"
 #include "tools/route/targets.h"
 
@@ -87,46 +90,56 @@ SearchResult findSafeRoute(const SearchLimits& limits, int lookahead) {
     SearchResult result;
     const Snapshot start = captureState();
     const int level = game.screen;
+    DistanceMap distances;
+    measureDistances(distances);
 
+    // Best first by calls spent plus the calls still needed without guards;
+    // among equals the state further along goes first.
+    struct Open {
+        int estimate, calls, index;
+        bool operator<(const Open& o) const {
+            return estimate != o.estimate ? estimate > o.estimate : calls < o.calls;
+        }
+    };
     std::vector<Node> nodes;
-    std::vector<std::vector<int>> layers(limits.horizon + 16);
+    std::vector<int> callsAt;
+    std::priority_queue<Open> open;
     std::unordered_set<uint64_t> seen;
-    nodes.push_back({start, -1, 0});
-    layers[0].push_back(0);
-    seen.insert(stateHash(start));
 
-    auto keep = [&](int t, int parent, int key) {
-        if (t > limits.horizon || static_cast<long>(nodes.size()) >= limits.totalStates) return;
-        if (static_cast<int>(layers[t].size()) >= limits.layerWidth) return;
+    auto keep = [&](int calls, int parent, int key) {
+        if (calls > limits.horizon || static_cast<long>(nodes.size()) >= limits.totalStates)
+            return;
+        const int steps = stepsToTarget(distances, game.playerX, game.playerY);
+        if (steps >= FAR_AWAY) return;
         Snapshot s = captureState();
         // The whole state decides the future, so a state met again later can
         // only lead to the same ends, later.
         if (!seen.insert(stateHash(s)).second) return;
-        layers[t].push_back(static_cast<int>(nodes.size()));
+        open.push({calls + 9 * steps - 5, calls, static_cast<int>(nodes.size())});
         nodes.push_back({s, parent, key});
+        callsAt.push_back(calls);
     };
+    keep(0, -1, 0);
 
-    for (int t = 0; t <= limits.horizon && !result.found; ++t) {
-        for (size_t k = 0; k < layers[t].size() && !result.found; ++k) {
-            const int index = layers[t][k];
-            for (int key : {0, ARROWS[0], ARROWS[1], ARROWS[2], ARROWS[3]}) {
-                restoreState(nodes[index].state);
-                if (key == 0 && !worthWaiting(level)) continue;
-                int calls = 0;
-                const StepOutcome outcome = tryDecision(level, key, calls);
-                ++result.expanded;
-                if (outcome == StepOutcome::Entered && !leadsOn(limits, lookahead)) continue;
-                if (outcome == StepOutcome::Entered || outcome == StepOutcome::LevelDone) {
-                    result.found = true;
-                    result.route = routeTo(nodes, index, key);
-                    result.calls = t + calls;
-                    break;
-                }
-                if (outcome == StepOutcome::Standing) keep(t + calls, index, key);
+    while (!open.empty() && !result.found) {
+        const Open top = open.top();
+        open.pop();
+        result.lastLayer = std::max(result.lastLayer, top.calls);
+        for (int key : {ARROWS[0], ARROWS[1], ARROWS[2], ARROWS[3], 0}) {
+            restoreState(nodes[top.index].state);
+            if (key == 0 && !worthWaiting(level)) continue;
+            int calls = 0;
+            const StepOutcome outcome = tryDecision(level, key, calls);
+            ++result.expanded;
+            if (outcome == StepOutcome::Entered && !leadsOn(limits, lookahead)) continue;
+            if (outcome == StepOutcome::Entered || outcome == StepOutcome::LevelDone) {
+                result.found = true;
+                result.route = routeTo(nodes, top.index, key);
+                result.calls = top.calls + calls;
+                break;
             }
+            if (outcome == StepOutcome::Standing) keep(top.calls + calls, top.index, key);
         }
-        std::vector<int>().swap(layers[t]);
-        result.lastLayer = t;
     }
     result.states = static_cast<long>(nodes.size());
     restoreState(start);

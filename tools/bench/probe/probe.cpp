@@ -12,7 +12,11 @@
 //   first_flip_ns   the first frame shown
 //   flips           frames shown
 //   mean_ns stddev_ns min_ns max_ns   intervals between shown frames
+//   first_flip_wall_ns  the first frame shown, in CLOCK_REALTIME (for a
+//                   start-up timed by a shell script's `date +%s%N`)
 //   vmhwm_kb        the peak resident memory so far
+// With TIRLANE_PROBE_INTERVALS naming a file, every interval (ns) goes there,
+// one a line.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -32,7 +36,9 @@ long long nowNs() {
     return t.tv_sec * 1000000000LL + t.tv_nsec;
 }
 
-long long firstFrame = 0, firstFlip = 0, lastFlip = 0;
+long long firstFrame = 0, firstFlip = 0, firstFlipWall = 0, lastFlip = 0;
+constexpr long KEPT_INTERVALS = 1 << 16;
+long long intervals[KEPT_INTERVALS];
 long flips = 0;
 long wanted = -1;
 bool done = false;
@@ -59,7 +65,18 @@ long peakKb() {
     return line ? std::atol(line + 6) : 0;
 }
 
+void writeIntervals() {
+    const char* path = std::getenv("TIRLANE_PROBE_INTERVALS");
+    if (!path) return;
+    std::FILE* f = std::fopen(path, "w");
+    if (!f) return;
+    for (long i = 0; i < flips - 1 && i < KEPT_INTERVALS; ++i)
+        std::fprintf(f, "%lld\n", intervals[i]);
+    std::fclose(f);
+}
+
 void writeFigures() {
+    writeIntervals();
     const char* path = std::getenv("TIRLANE_PROBE_OUT");
     if (!path) return;
     const long intervals = flips - 1;
@@ -68,11 +85,12 @@ void writeFigures() {
     char text[512];
     const int n =
         std::snprintf(text, sizeof text,
-                      "first_frame_ns %lld\nfirst_flip_ns %lld\nflips %ld\n"
+                      "first_frame_ns %lld\nfirst_flip_ns %lld\nfirst_flip_wall_ns %lld\n"
+                      "flips %ld\n"
                       "mean_ns %.0f\nstddev_ns %.0f\nmin_ns %lld\nmax_ns %lld\n"
                       "vmhwm_kb %ld\n",
-                      firstFrame, firstFlip, flips, mean, variance > 0 ? std::sqrt(variance) : 0.0,
-                      shortest, longest, peakKb());
+                      firstFrame, firstFlip, firstFlipWall, flips, mean,
+                      variance > 0 ? std::sqrt(variance) : 0.0, shortest, longest, peakKb());
     const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return;
     if (write(fd, text, n) != n) std::perror("tirlane probe");
@@ -83,8 +101,12 @@ void countFlip() {
     const long long t = nowNs();
     if (flips == 0) {
         firstFlip = t;
+        timespec wall;
+        clock_gettime(CLOCK_REALTIME, &wall);
+        firstFlipWall = wall.tv_sec * 1000000000LL + wall.tv_nsec;
     } else {
         const long long interval = t - lastFlip;
+        if (flips - 1 < KEPT_INTERVALS) intervals[flips - 1] = interval;
         sum += double(interval);
         sumSquares += double(interval) * double(interval);
         if (flips == 1 || interval < shortest) shortest = interval;
