@@ -5,16 +5,7 @@ cd "$(dirname "$0")"
 
 packages=(build-essential cmake pkg-config python3 libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
           libgtest-dev libbenchmark-dev clang-format xvfb xdotool imagemagick x11-utils)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
-fi
+tools/install-deps.sh "${packages[@]}"
 
 # game/ and render/ stay free of SDL: they reach the platform through its plain headers.
 if grep -rnE '#\s*include\s*[<"]SDL' game render; then

@@ -54,32 +54,31 @@ bool occupied(Kind kind, int c, int r) {
     return false;
 }
 
-// A key or door covers the niche end; a wall reaches one pixel further along
-// the box's edge and one pixel into the box.
+// Where each kind of side is drawn for cell (c, r): a key or door covers the
+// niche end at (96c + keyX, 64r + keyY); a wall reaches one pixel further
+// along the box's edge and one pixel into the box.
+struct SideLook {
+    int keyX, keyY;
+    int wallX, wallY;
+    SpriteId wall;
+    int wallW, wallH;
+};
+
+constexpr SideLook sideLooks[4] = {
+    {24, -26, 23, -26, SPRITE_BLOC_HAUT, 18, 17},   // top
+    {24, 6, 23, 5, SPRITE_BLOC_BAS, 18, 17},        // bottom
+    {-8, -10, -8, -11, SPRITE_BLOC_GAUCHE, 17, 18}, // left
+    {56, -10, 55, -11, SPRITE_BLOC_DROITE, 17, 18}, // right
+};
+
 void drawSprite(Kind kind, int c, int r, SpriteId sprite) {
-    switch (kind) {
-    case Kind::Top:
-        return blitSprite(96 * c + 24, 64 * r - 26, sprite, 16, 16);
-    case Kind::Bottom:
-        return blitSprite(96 * c + 24, 64 * r + 6, sprite, 16, 16);
-    case Kind::Left:
-        return blitSprite(96 * c - 8, 64 * r - 10, sprite, 16, 16);
-    case Kind::Right:
-        return blitSprite(96 * c + 56, 64 * r - 10, sprite, 16, 16);
-    }
+    const SideLook& look = sideLooks[static_cast<int>(kind)];
+    blitSprite(96 * c + look.keyX, 64 * r + look.keyY, sprite, 16, 16);
 }
 
 void drawWall(Kind kind, int c, int r) {
-    switch (kind) {
-    case Kind::Top:
-        return blitSprite(96 * c + 23, 64 * r - 26, SPRITE_BLOC_HAUT, 18, 17);
-    case Kind::Bottom:
-        return blitSprite(96 * c + 23, 64 * r + 5, SPRITE_BLOC_BAS, 18, 17);
-    case Kind::Left:
-        return blitSprite(96 * c - 8, 64 * r - 11, SPRITE_BLOC_GAUCHE, 17, 18);
-    case Kind::Right:
-        return blitSprite(96 * c + 55, 64 * r - 11, SPRITE_BLOC_DROITE, 17, 18);
-    }
+    const SideLook& look = sideLooks[static_cast<int>(kind)];
+    blitSprite(96 * c + look.wallX, 64 * r + look.wallY, look.wall, look.wallW, look.wallH);
 }
 
 void drawSide(const LevelLook& look, Kind kind, int c, int r) {
