@@ -4,7 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(build-essential cmake pkg-config python3 libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
-          libgtest-dev libbenchmark-dev clang-format xvfb xdotool imagemagick x11-utils)
+          libgtest-dev libbenchmark-dev clang-format xvfb xdotool imagemagick x11-utils
+          clang libclang-rt-14-dev)
 tools/install-deps.sh "${packages[@]}"
 
 # game/ and render/ stay free of SDL: they reach the platform through its plain headers.
@@ -17,3 +18,15 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+# The same suite again on a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer: every test, the end-to-end games, the fault
+# folders and the long random soak, stopping at the first report.
+bash tests/sanitizer/run_sanitized.sh . build-asan
+
+# The hiscore and BMP fuzzers, a minute each, when clang is at hand.
+if command -v clang++ >/dev/null; then
+  bash tests/fuzz/run_fuzz.sh . build-fuzz "${TIRLANE_FUZZ_SECONDS:-60}"
+else
+  echo "fuzz: clang++ is not installed; skipping the fuzzers"
+fi

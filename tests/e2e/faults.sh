@@ -103,7 +103,8 @@ if ((${#asset_files[@]} < 2)); then
 fi
 
 # --- Every asset missing. Without the font nothing at all is drawn; with only
-# the font, the texts are the only lit pixels. Both games still start.
+# the font, the texts (the score line in the level) are the only lit pixels.
+# Both games still start.
 mkdir "$work/none" "$work/font-only"
 cp "$assets"/*.ttf "$work/font-only/"
 for case in none font-only; do
@@ -114,8 +115,8 @@ for case in none font-only; do
         lit=$(lit_pixels "$dir/$shot.bmp")
         if [[ $case == none && $lit != 0 ]]; then
             fail "$case: $lit lit pixels on the $shot screen with no asset at all"
-        elif [[ $case == font-only && $lit == 0 ]]; then
-            fail "$case: the $shot screen shows no text"
+        elif [[ $case == font-only && $shot == level && $lit == 0 ]]; then
+            fail "$case: the score line shows no text"
         fi
     done
 done
@@ -177,7 +178,7 @@ mkdir -p "$work/score-folder/Score/inside" "$work/score-pipe" "$work/score-devic
 mkfifo "$work/score-pipe/Score"
 ln -s /dev/zero "$work/score-device/Score"
 ln -s Score "$work/score-loop/Score"
-head -c 100000 /dev/urandom | tr -d '0-9+\- \t\n\v\f\r' | head -c 4000 >"$work/score-garbage/Score"
+python3 -c "import random,sys; r=random.Random(5); sys.stdout.buffer.write(bytes(r.choice(b'abc~!*/#\\0\\xff') for _ in range(4000)))" >"$work/score-garbage/Score"
 score_case folder dir
 score_case pipe file
 score_case device file

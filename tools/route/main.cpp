@@ -2,6 +2,8 @@
 // and writes the keys of the game it played as a tirlane-headless input file.
 //   tirlane-route win OUT    clear all four levels, then back to the title
 //   tirlane-route lose OUT   lose every life, then back to the title
+// Progress goes to standard error; TIRLANE_ROUTE_VERBOSE=1 adds a line for
+// every search.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

@@ -5,9 +5,13 @@
 
 #include "game/state.h"
 #include "tools/route/search.h"
+#include "tools/route/snapshot.h"
 #include "tools/route/targets.h"
 
 namespace {
+
+// How many targets beyond the next one must stay within reach.
+constexpr int LOOKAHEAD = 1;
 
 // Carries out a route on the live game; stops early if a guard strikes or
 // the level ends.
@@ -51,8 +55,27 @@ struct LifeWatch {
     }
 };
 
-// How many targets beyond the next one must stay within reach.
-constexpr int LOOKAHEAD = 2;
+// When every target is shut off: the first resting guard that can be sent
+// off its end safely, such that a target can be reached afterwards.
+Route unblock(const SearchLimits& limits, int& guard) {
+    if (game.screen == 4) return {};
+    const Snapshot start = captureState();
+    SearchLimits small = limits;
+    small.totalStates = limits.totalStates / 4;
+    for (int g = 1; g <= GUARD_COUNT; ++g) {
+        if (start.guardVel[g] != 0) continue;
+        const SearchResult first = findUnblockingRoute(small, g);
+        if (!first.found) continue;
+        const bool played = playRoute(first.route);
+        const bool then = played && findSafeRoute(small, LOOKAHEAD).found;
+        restoreState(start);
+        if (then) {
+            guard = g;
+            return first.route;
+        }
+    }
+    return {};
+}
 
 } // namespace
 
@@ -85,12 +108,24 @@ PlayReport playToVictory(Recorder& rec) {
                          found.calls, found.expanded, found.states);
         report.statesTried += found.expanded;
         Route route = found.route;
-        if (!found.found) {
+        int guard = 0;
+        if (!found.found) route = unblock(limits, guard);
+        if (guard != 0)
+            std::fprintf(stderr, "call %ld: every target shut off; sending guard %d off first\n",
+                         rec.call, guard);
+        if (route.empty()) {
             std::fprintf(stderr,
                          "call %ld: no safe route (%d targets left, %ld states, %d calls "
                          "ahead, at %d,%d), walking anyway\n",
-                         rec.call, targetsLeft(level), found.states, found.lastLayer,
-                         game.playerX, game.playerY);
+                         rec.call, targetsLeft(level), found.states, found.lastCall, game.playerX,
+                         game.playerY);
+            if (std::getenv("TIRLANE_ROUTE_VERBOSE")) {
+                for (int s = 1; s <= SIDE_COUNT; ++s)
+                    if (isTarget(level, s)) std::fprintf(stderr, " side %d", s);
+                for (int g = 1; g <= GUARD_COUNT; ++g)
+                    std::fprintf(stderr, " g%d=%d:%d", g, guards[g].pos, guards[g].vel);
+                std::fprintf(stderr, "\n");
+            }
             route = walkToNearestTarget();
         }
         if (route.empty()) {

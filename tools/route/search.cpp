@@ -1,9 +1,9 @@
 #include "tools/route/search.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <algorithm>
 #include <initializer_list>
 #include <queue>
 #include <unordered_set>
@@ -23,6 +23,10 @@ struct Node {
     int parent;
     int key;
 };
+
+// What a search looks for: the niche of a target side, a way off the outer
+// corridors, or a guard sent off the end where it rests.
+enum class Goal { Target, Escape, Unblock };
 
 enum class StepOutcome { Refused, Struck, Standing, Entered, LevelDone };
 
@@ -75,23 +79,50 @@ bool atDecisionPoint() {
 }
 
 namespace {
-// From the niche just entered, the next target must still be reachable: a
-// figure can shut itself in, for instance on the edge corridors, where a
-// guard resting at the end beside a crossing strikes whoever passes it.
+
+// The corridor place in front of a niche end.
+void nicheMouth(int x, int y, int& cx, int& cy) {
+    cx = x;
+    cy = y;
+    if (x % 96 == 16) cx -= 16;
+    if (x % 96 == 80) cx += 16;
+    if (y % 64 == 16) cy -= 16;
+    if (y % 64 == 48) cy += 16;
+}
+
+bool onEdgeLine(int x, int y) {
+    return x == 0 || x == 480 || y == 0 || y == 320;
+}
+
+// A crossing of two inner corridors: from there every way is open.
+bool inside(int x, int y) {
+    return x % 96 == 0 && y % 64 == 0 && !onEdgeLine(x, y);
+}
+
+SearchResult search(const SearchLimits& limits, Goal goal, int lookahead, int guard = 0);
+
+// A niche that opens on an outer corridor can shut the figure in: a guard
+// resting at the end beside a crossing of that corridor strikes whoever
+// passes the crossing, and only standing on the guard's own line moves it.
+// So from such a niche the way to an inner crossing must be open. From
+// other niches the next target must be within reach, lookahead deep.
 bool leadsOn(const SearchLimits& limits, int lookahead) {
-    if (lookahead <= 0 || targetsLeft(game.screen) == 0) return true;
+    if (targetsLeft(game.screen) == 0) return true;
+    int cx, cy;
+    nicheMouth(game.playerX, game.playerY, cx, cy);
     SearchLimits nested = limits;
     nested.totalStates = limits.totalStates / 4;
-    return findSafeRoute(nested, lookahead - 1).found;
+    if (onEdgeLine(cx, cy)) return search(nested, Goal::Escape, 0).found;
+    if (lookahead <= 0) return true;
+    return search(nested, Goal::Target, lookahead - 1).found;
 }
-} // namespace
 
-SearchResult findSafeRoute(const SearchLimits& limits, int lookahead) {
+SearchResult search(const SearchLimits& limits, Goal goal, int lookahead, int guard) {
     SearchResult result;
     const Snapshot start = captureState();
     const int level = game.screen;
     DistanceMap distances;
-    measureDistances(distances);
+    if (goal == Goal::Target) measureDistances(distances);
 
     // Best first by calls spent plus the calls still needed without guards;
     // among equals the state further along goes first.
@@ -102,36 +133,61 @@ SearchResult findSafeRoute(const SearchLimits& limits, int lookahead) {
         }
     };
     std::vector<Node> nodes;
-    std::vector<int> callsAt;
     std::priority_queue<Open> open;
     std::unordered_set<uint64_t> seen;
+    std::unordered_set<int> traps;
 
     auto keep = [&](int calls, int parent, int key) {
-        if (calls > limits.horizon || static_cast<long>(nodes.size()) >= limits.totalStates)
-            return;
-        const int steps = stepsToTarget(distances, game.playerX, game.playerY);
-        if (steps >= FAR_AWAY) return;
+        if (calls > limits.horizon || static_cast<long>(nodes.size()) >= limits.totalStates) return;
+        int estimate = calls;
+        if (goal == Goal::Target) {
+            const int steps = stepsToTarget(distances, game.playerX, game.playerY);
+            if (steps >= FAR_AWAY) return;
+            estimate += 9 * steps - 5;
+        }
         Snapshot s = captureState();
         // The whole state decides the future, so a state met again later can
         // only lead to the same ends, later.
         if (!seen.insert(stateHash(s)).second) return;
-        open.push({calls + 9 * steps - 5, calls, static_cast<int>(nodes.size())});
+        open.push({estimate, calls, static_cast<int>(nodes.size())});
         nodes.push_back({s, parent, key});
-        callsAt.push_back(calls);
     };
     keep(0, -1, 0);
 
     while (!open.empty() && !result.found) {
         const Open top = open.top();
         open.pop();
-        result.lastLayer = std::max(result.lastLayer, top.calls);
+        result.lastCall = std::max(result.lastCall, top.calls);
         for (int key : {ARROWS[0], ARROWS[1], ARROWS[2], ARROWS[3], 0}) {
             restoreState(nodes[top.index].state);
             if (key == 0 && !worthWaiting(level)) continue;
             int calls = 0;
-            const StepOutcome outcome = tryDecision(level, key, calls);
+            StepOutcome outcome = tryDecision(level, key, calls);
             ++result.expanded;
-            if (outcome == StepOutcome::Entered && !leadsOn(limits, lookahead)) continue;
+            if (goal == Goal::Unblock) {
+                const bool moved = guards[guard].pos != start.guardPos[guard] ||
+                                   guards[guard].vel != start.guardVel[guard];
+                const bool safe =
+                    outcome == StepOutcome::Entered ||
+                    (outcome == StepOutcome::Standing && inside(game.playerX, game.playerY));
+                if (outcome == StepOutcome::Entered) outcome = StepOutcome::Standing;
+                if (moved && safe) outcome = StepOutcome::LevelDone;
+            }
+            if (goal == Goal::Escape) {
+                if (outcome == StepOutcome::Entered) outcome = StepOutcome::Standing;
+                if (outcome == StepOutcome::Standing && inside(game.playerX, game.playerY))
+                    outcome = StepOutcome::LevelDone;
+            }
+            if (goal == Goal::Target && outcome == StepOutcome::Entered) {
+                // A niche found to be a trap is not tried again in this
+                // search, even at another moment: the test is costly.
+                const int place = game.playerX * 1000 + game.playerY;
+                if (traps.count(place)) continue;
+                if (!leadsOn(limits, lookahead)) {
+                    traps.insert(place);
+                    continue;
+                }
+            }
             if (outcome == StepOutcome::Entered || outcome == StepOutcome::LevelDone) {
                 result.found = true;
                 result.route = routeTo(nodes, top.index, key);
@@ -144,6 +200,26 @@ SearchResult findSafeRoute(const SearchLimits& limits, int lookahead) {
     result.states = static_cast<long>(nodes.size());
     restoreState(start);
     return result;
+}
+
+} // namespace
+
+SearchResult findSafeRoute(const SearchLimits& limits, int lookahead) {
+    return search(limits, Goal::Target, lookahead);
+}
+
+SearchResult findUnblockingRoute(const SearchLimits& limits, int guard) {
+    return search(limits, Goal::Unblock, 0, guard);
+}
+
+bool playRoute(const Route& route) {
+    const int level = game.screen;
+    for (int key : route) {
+        int calls = 0;
+        const StepOutcome outcome = tryDecision(level, key, calls);
+        if (outcome == StepOutcome::Refused || outcome == StepOutcome::Struck) return false;
+    }
+    return true;
 }
 
 Route walkToNearestTarget() {

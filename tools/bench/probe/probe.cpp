@@ -14,6 +14,9 @@
 //   mean_ns stddev_ns min_ns max_ns   intervals between shown frames
 //   first_flip_wall_ns  the first frame shown, in CLOCK_REALTIME (for a
 //                   start-up timed by a shell script's `date +%s%N`)
+//   called_stddev_ns    spread of the intervals between present calls: the
+//                   game clock's own steadiness
+//   present_mean_ns present_stddev_ns present_max_ns   time spent presenting
 //   vmhwm_kb        the peak resident memory so far
 // With TIRLANE_PROBE_INTERVALS naming a file, every interval (ns) goes there,
 // one a line.
@@ -37,6 +40,26 @@ long long nowNs() {
 }
 
 long long firstFrame = 0, firstFlip = 0, firstFlipWall = 0, lastFlip = 0;
+// When each present was called (the end of the game's wait for its tick) and
+// how long it took: the interval spread splits into the clock's and the
+// present's share.
+struct Spread {
+    long n = 0;
+    double sum = 0, sumSquares = 0, longest = 0;
+    void add(double v) {
+        ++n;
+        sum += v;
+        sumSquares += v * v;
+        if (v > longest) longest = v;
+    }
+    double mean() const { return n ? sum / n : 0; }
+    double stddev() const {
+        const double variance = n > 1 ? sumSquares / n - mean() * mean() : 0;
+        return variance > 0 ? std::sqrt(variance) : 0;
+    }
+};
+Spread calledIntervals, presentTimes;
+long long lastCalled = 0;
 constexpr long KEPT_INTERVALS = 1 << 16;
 long long intervals[KEPT_INTERVALS];
 long flips = 0;
@@ -82,15 +105,17 @@ void writeFigures() {
     const long intervals = flips - 1;
     const double mean = intervals > 0 ? sum / intervals : 0;
     const double variance = intervals > 0 ? sumSquares / intervals - mean * mean : 0;
-    char text[512];
-    const int n =
-        std::snprintf(text, sizeof text,
-                      "first_frame_ns %lld\nfirst_flip_ns %lld\nfirst_flip_wall_ns %lld\n"
-                      "flips %ld\n"
-                      "mean_ns %.0f\nstddev_ns %.0f\nmin_ns %lld\nmax_ns %lld\n"
-                      "vmhwm_kb %ld\n",
-                      firstFrame, firstFlip, firstFlipWall, flips, mean,
-                      variance > 0 ? std::sqrt(variance) : 0.0, shortest, longest, peakKb());
+    char text[1024];
+    const int n = std::snprintf(text, sizeof text,
+                                "first_frame_ns %lld\nfirst_flip_ns %lld\nfirst_flip_wall_ns %lld\n"
+                                "flips %ld\n"
+                                "mean_ns %.0f\nstddev_ns %.0f\nmin_ns %lld\nmax_ns %lld\n"
+                                "called_stddev_ns %.0f\npresent_mean_ns %.0f\n"
+                                "present_stddev_ns %.0f\npresent_max_ns %.0f\nvmhwm_kb %ld\n",
+                                firstFrame, firstFlip, firstFlipWall, flips, mean,
+                                variance > 0 ? std::sqrt(variance) : 0.0, shortest, longest,
+                                calledIntervals.stddev(), presentTimes.mean(),
+                                presentTimes.stddev(), presentTimes.longest, peakKb());
     const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return;
     if (write(fd, text, n) != n) std::perror("tirlane probe");
@@ -136,6 +161,11 @@ extern "C" int SDL_UpdateTexture(SDL_Texture* texture, const SDL_Rect* rect, con
 extern "C" void SDL_RenderPresent(SDL_Renderer* renderer) {
     using Real = void (*)(SDL_Renderer*);
     static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "SDL_RenderPresent"));
+    const long long called = nowNs();
     real(renderer);
-    if (firstFrame != 0) countFlip();
+    if (firstFrame == 0) return;
+    if (lastCalled != 0) calledIntervals.add(double(called - lastCalled));
+    lastCalled = called;
+    presentTimes.add(double(nowNs() - called));
+    countFlip();
 }
