@@ -100,8 +100,9 @@ int main(int argc, char** argv) {
     removeAssetFolder(folder);
 
     const AllocationLog& log = allocationLog();
-    std::printf("tirlane-alloc-check: played %s: %ld calls, %ld flips, screen %d at the end\n",
-                source.c_str(), calls, flips, game.screen);
+    std::printf("tirlane-alloc-check: played %s: %ld calls, %ld flips, hiscore %d, screen %d at "
+                "the end\n",
+                source.c_str(), calls, flips, game.hiscore, game.screen);
     if (log.count.load() != 0) {
         printSeen(log);
         return 1;

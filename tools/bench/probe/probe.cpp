@@ -11,6 +11,9 @@
 //   first_frame_ns  the first frame handed over
 //   first_flip_ns   the first frame shown
 //   flips           frames shown
+//   counted         intervals in the figures below
+// The intervals and present times skip the first TIRLANE_PROBE_SKIP frames
+// (start-up: the renderer's first presents are slow).
 //   mean_ns stddev_ns min_ns max_ns   intervals between shown frames
 //   first_flip_wall_ns  the first frame shown, in CLOCK_REALTIME (for a
 //                   start-up timed by a shell script's `date +%s%N`)
@@ -62,8 +65,10 @@ Spread calledIntervals, presentTimes;
 long long lastCalled = 0;
 constexpr long KEPT_INTERVALS = 1 << 16;
 long long intervals[KEPT_INTERVALS];
+long counted = 0; // intervals counted
 long flips = 0;
 long wanted = -1;
+long warmUp = -1; // frames shown before the intervals are counted
 bool done = false;
 double sum = 0, sumSquares = 0;
 long long shortest = 0, longest = 0;
@@ -88,12 +93,20 @@ long peakKb() {
     return line ? std::atol(line + 6) : 0;
 }
 
+long warmUpFlips() {
+    if (warmUp < 0) {
+        const char* text = std::getenv("TIRLANE_PROBE_SKIP");
+        warmUp = text ? std::atol(text) : 0;
+    }
+    return warmUp;
+}
+
 void writeIntervals() {
     const char* path = std::getenv("TIRLANE_PROBE_INTERVALS");
     if (!path) return;
     std::FILE* f = std::fopen(path, "w");
     if (!f) return;
-    for (long i = 0; i < flips - 1 && i < KEPT_INTERVALS; ++i)
+    for (long i = 0; i < counted && i < KEPT_INTERVALS; ++i)
         std::fprintf(f, "%lld\n", intervals[i]);
     std::fclose(f);
 }
@@ -102,17 +115,17 @@ void writeFigures() {
     writeIntervals();
     const char* path = std::getenv("TIRLANE_PROBE_OUT");
     if (!path) return;
-    const long intervals = flips - 1;
+    const long intervals = counted;
     const double mean = intervals > 0 ? sum / intervals : 0;
     const double variance = intervals > 0 ? sumSquares / intervals - mean * mean : 0;
     char text[1024];
     const int n = std::snprintf(text, sizeof text,
                                 "first_frame_ns %lld\nfirst_flip_ns %lld\nfirst_flip_wall_ns %lld\n"
-                                "flips %ld\n"
+                                "flips %ld\ncounted %ld\n"
                                 "mean_ns %.0f\nstddev_ns %.0f\nmin_ns %lld\nmax_ns %lld\n"
                                 "called_stddev_ns %.0f\npresent_mean_ns %.0f\n"
                                 "present_stddev_ns %.0f\npresent_max_ns %.0f\nvmhwm_kb %ld\n",
-                                firstFrame, firstFlip, firstFlipWall, flips, mean,
+                                firstFrame, firstFlip, firstFlipWall, flips, counted, mean,
                                 variance > 0 ? std::sqrt(variance) : 0.0, shortest, longest,
                                 calledIntervals.stddev(), presentTimes.mean(),
                                 presentTimes.stddev(), presentTimes.longest, peakKb());
@@ -129,12 +142,13 @@ void countFlip() {
         timespec wall;
         clock_gettime(CLOCK_REALTIME, &wall);
         firstFlipWall = wall.tv_sec * 1000000000LL + wall.tv_nsec;
-    } else {
+    } else if (flips > warmUpFlips()) {
         const long long interval = t - lastFlip;
-        if (flips - 1 < KEPT_INTERVALS) intervals[flips - 1] = interval;
+        if (counted < KEPT_INTERVALS) intervals[counted] = interval;
+        ++counted;
         sum += double(interval);
         sumSquares += double(interval) * double(interval);
-        if (flips == 1 || interval < shortest) shortest = interval;
+        if (counted == 1 || interval < shortest) shortest = interval;
         if (interval > longest) longest = interval;
     }
     lastFlip = t;
@@ -164,8 +178,8 @@ extern "C" void SDL_RenderPresent(SDL_Renderer* renderer) {
     const long long called = nowNs();
     real(renderer);
     if (firstFrame == 0) return;
-    if (lastCalled != 0) calledIntervals.add(double(called - lastCalled));
+    if (lastCalled != 0 && flips > warmUpFlips()) calledIntervals.add(double(called - lastCalled));
     lastCalled = called;
-    presentTimes.add(double(nowNs() - called));
+    if (flips > warmUpFlips()) presentTimes.add(double(nowNs() - called));
     countFlip();
 }
