@@ -1,4 +1,5 @@
 #include "platform/bmp.h"
+#include "platform/files.h"
 
 #include <SDL2/SDL.h>
 
@@ -101,7 +102,7 @@ SDL_Surface* decodeBmp(const void* bytes, size_t size) {
 }
 
 SDL_Surface* loadBmpFile(const char* path) {
-    if (!path) return nullptr;
+    if (!isPlainFile(path)) return nullptr;
     std::FILE* f = std::fopen(path, "rb");
     if (!f) return nullptr;
     std::vector<uint8_t> bytes;

@@ -20,6 +20,7 @@
 namespace {
 
 constexpr const char* SCORE_FILE = "Score";
+constexpr const char* TEMP_FILE = "Score.new";
 constexpr size_t SCORE_BYTES = 8;
 
 SaveObserver saveObserver = nullptr;
@@ -70,10 +71,13 @@ void syncWorkingFolder() {
 
 // The new content goes to a temporary file beside "Score", reaches the disk,
 // and only then replaces "Score" in one rename: a crash at any moment leaves
-// either the old file or the new one, never a torn one.
+// either the old file or the new one, never a torn one. The temporary file
+// always has the same name, so a save cut short leaves at most one behind,
+// and the next save reuses it.
 bool writeScoreFile(const char bytes[SCORE_BYTES]) {
-    char tempName[] = "Score.XXXXXX";
-    int fd = mkstemp(tempName);
+    const char* tempName = TEMP_FILE;
+    int fd =
+        open(tempName, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     bool ok =
         fchmod(fd, scoreFileMode()) == 0 && writeAll(fd, bytes, SCORE_BYTES) && fsync(fd) == 0;

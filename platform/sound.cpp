@@ -2,6 +2,7 @@
 // audio device opens, so starting a cue during play never reads a file or
 // allocates. Every cue goes to channel 0: a new cue cuts the one still playing.
 #include "platform/sound.h"
+#include "platform/files.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -45,7 +46,8 @@ void initSound() {
         return;
     }
     audioOpen = true;
-    for (int i = 0; i < CUE_COUNT; ++i) cueChunks[i] = Mix_LoadWAV(cueFiles[i]);
+    for (int i = 0; i < CUE_COUNT; ++i)
+        if (isPlainFile(cueFiles[i])) cueChunks[i] = Mix_LoadWAV(cueFiles[i]);
 }
 
 void releaseSound() {

@@ -1,4 +1,5 @@
 #include "platform/text.h"
+#include "platform/files.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>
@@ -85,7 +86,7 @@ void drawGlyph(SDL_Surface* s, const Glyph& g, int x, int y, Rgb colour) {
 
 bool loadFont(const char* path) {
     releaseFont();
-    if (TTF_Init() != 0) return false;
+    if (!isPlainFile(path) || TTF_Init() != 0) return false;
     TTF_Font* font = TTF_OpenFont(path, FONT_POINTS);
     bool ok = font != nullptr;
     if (font) {

@@ -234,3 +234,25 @@ TEST_F(FaultFolder, SoundFilesThatAreNotSoundsStaySilent) {
     EXPECT_EQ(Mix_Playing(0), 0);
     EXPECT_EQ(startedCues.size(), cases.size() + 1);
 }
+
+// A pipe named like a cue would make a blocking open wait for a writer that
+// never comes. Set-up happens in a child with an alarm, so a hang fails the
+// test instead of stalling the suite.
+TEST_F(FaultFolder, PipeInPlaceOfASoundDoesNotHangSetUp) {
+    ASSERT_EQ(mkfifo("Cle.wav", 0600), 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(5);
+        initSound();
+        playCue("Cle.wav");
+        releaseSound();
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "set-up hung on the pipe (ended by signal "
+        << (WIFSIGNALED(status) ? WTERMSIG(status) : 0) << ")";
+}

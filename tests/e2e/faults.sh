@@ -152,6 +152,21 @@ for name in "${asset_files[@]}"; do
     done
 done
 
+# --- A pipe in place of a picture, the font or a sound: opening it must not
+# wait for a writer that never comes.
+for name in Table.bmp font.ttf Cle.wav; do
+    dir=$work/pipe-$name
+    mkdir "$dir"
+    cp "$assets"/* "$dir/"
+    rm "$dir/$name"
+    mkfifo "$dir/$name"
+    run_headless "$dir" || continue
+    status=0
+    (cd "$dir" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+        timeout --preserve-status -s TERM 3 "$game" --window >game.txt 2>&1) || status=$?
+    ((status == 0)) || fail "pipe-$name: tirlane exit status $status"
+done
+
 # --- "Score" in odd shapes. The record stays 0 in memory where nothing can be
 # read, the game runs, and a save either fails quietly or puts a whole file
 # in place of what was there; no temporary file is left behind.

@@ -1,0 +1,8 @@
+#include "platform/files.h"
+
+#include <sys/stat.h>
+
+bool isPlainFile(const char* path) {
+    struct stat info;
+    return path && stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
