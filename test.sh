@@ -19,14 +19,15 @@ cmake --build build -j"$(nproc)"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
-# The same suite again on a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer: every test, the end-to-end games, the fault
-# folders and the long random soak, stopping at the first report.
-bash tests/sanitizer/run_sanitized.sh . build-asan
-
 # The hiscore and BMP fuzzers, a minute each, when clang is at hand.
 if command -v clang++ >/dev/null; then
   bash tests/fuzz/run_fuzz.sh . build-fuzz "${TIRLANE_FUZZ_SECONDS:-60}"
 else
   echo "fuzz: clang++ is not installed; skipping the fuzzers"
 fi
+
+# The same suite again on a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer: every test, the end-to-end games, the fault
+# folders and the long random soak, stopping at the first report. Its ctest
+# summary closes the run.
+bash tests/sanitizer/run_sanitized.sh . build-asan
