@@ -12,43 +12,7 @@
 namespace {
 constexpr int ONE_SECOND = 60;
 
-bool parseLine(const char* p, ScriptEvent& e) {
-    long call = -1, code = -1;
-    char kind[8] = {};
-    char extra = 0;
-    if (std::sscanf(p, "%ld %7s %ld %c", &call, kind, &code, &extra) != 3) return false;
-    if (call < 0 || code < 0) return false;
-    if (std::strcmp(kind, "down") != 0 && std::strcmp(kind, "up") != 0) return false;
-    e = {call, kind[0] == 'd', static_cast<int>(code)};
-    return true;
-}
 } // namespace
-
-bool readKeyScript(const char* path, std::vector<ScriptEvent>& events, std::string& error) {
-    events.clear();
-    std::FILE* f = std::fopen(path, "r");
-    if (!f) {
-        error = std::string("cannot read ") + path;
-        return false;
-    }
-    char line[512];
-    long lineNo = 0;
-    while (std::fgets(line, sizeof line, f)) {
-        ++lineNo;
-        const char* p = line;
-        while (*p == ' ' || *p == '\t') ++p;
-        if (*p == '\0' || *p == '\n' || *p == '\r' || *p == '#') continue;
-        ScriptEvent e;
-        if (!parseLine(p, e) || (!events.empty() && e.call < events.back().call)) {
-            error = std::string(path) + ":" + std::to_string(lineNo) + ": bad event line";
-            std::fclose(f);
-            return false;
-        }
-        events.push_back(e);
-    }
-    std::fclose(f);
-    return true;
-}
 
 std::vector<ScriptEvent> madeUpScript(long calls) {
     std::vector<ScriptEvent> events;

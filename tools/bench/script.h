@@ -7,15 +7,9 @@
 #include <string>
 #include <vector>
 
-struct ScriptEvent {
-    long call; // delivered before this runFrame call
-    bool down;
-    int code;
-};
+#include "tools/keyscript.h"
 
-// Reads an input file. False, with the reason in `error`, when the file cannot
-// be read or a line is malformed.
-bool readKeyScript(const char* path, std::vector<ScriptEvent>& events, std::string& error);
+using ScriptEvent = KeyEvent;
 
 // A fixed, seeded stretch of play: Space on the title, then arrows held for
 // varying spells, with Space now and then to leave the end screens.

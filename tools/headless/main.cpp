@@ -15,14 +15,9 @@
 #include "platform/hiscore.h"
 #include "platform/keyboard.h"
 #include "platform/sound.h"
+#include "tools/keyscript.h"
 
 namespace {
-
-struct KeyEvent {
-    long call;
-    bool down;
-    int code;
-};
 
 struct Shot {
     long at;
@@ -89,39 +84,8 @@ Options parseArgs(int argc, char** argv) {
 
 std::vector<KeyEvent> readInput(const char* path) {
     std::vector<KeyEvent> events;
-    if (!path) return events;
-    FILE* f = std::fopen(path, "r");
-    if (!f) fail(std::string("cannot read input file '") + path + "'");
-    char line[512];
-    long lineNo = 0;
-    long lastCall = 0;
-    while (std::fgets(line, sizeof line, f)) {
-        ++lineNo;
-        const size_t len = std::strlen(line);
-        if (len == sizeof line - 1 && line[len - 1] != '\n' && !std::feof(f)) {
-            std::fclose(f);
-            fail(std::string(path) + ":" + std::to_string(lineNo) + ": line too long");
-        }
-        char* p = line;
-        while (*p == ' ' || *p == '\t') ++p;
-        if (*p == '\0' || *p == '\n' || *p == '\r' || *p == '#') continue;
-        char callText[32], kind[16], codeText[32], extra[2];
-        const int n = std::sscanf(p, "%31s %15s %31s %1s", callText, kind, codeText, extra);
-        long call = 0, code = 0;
-        const bool ok = n == 3 && parseNumber(callText, call) && parseNumber(codeText, code) &&
-                        code <= INT_MAX &&
-                        (std::strcmp(kind, "down") == 0 || std::strcmp(kind, "up") == 0);
-        if (!ok || call < lastCall) {
-            std::fclose(f);
-            fail(std::string(path) + ":" + std::to_string(lineNo) +
-                 (ok ? ": call index decreases" : ": expected 'C down CODE' or 'C up CODE'"));
-        }
-        lastCall = call;
-        events.push_back({call, std::strcmp(kind, "down") == 0, static_cast<int>(code)});
-    }
-    const bool readError = std::ferror(f);
-    std::fclose(f);
-    if (readError) fail(std::string("cannot read input file '") + path + "'");
+    std::string error;
+    if (path && !readKeyScript(path, events, error)) fail(error);
     return events;
 }
 
@@ -200,12 +164,7 @@ int main(int argc, char** argv) {
 
     size_t next = 0;
     for (long call = 0; call < options.calls; ++call) {
-        for (; next < events.size() && events[next].call == call; ++next) {
-            if (events[next].down)
-                keyDown(events[next].code);
-            else
-                keyUp(events[next].code);
-        }
+        deliverKeyEvents(events, next, call);
         if (quitRequested()) break;
         runFrame();
         if (tracing) printTrace(call);

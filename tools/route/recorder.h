@@ -5,11 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-struct KeyEvent {
-    long call;
-    bool down;
-    int code;
-};
+#include "tools/keyscript.h"
 
 struct Recorder {
     std::vector<KeyEvent> events;

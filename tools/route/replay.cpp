@@ -18,12 +18,7 @@ ReplaySummary replayEvents(const std::vector<KeyEvent>& events, long calls) {
     ReplaySummary summary;
     size_t next = 0;
     for (long call = 0; call < calls; ++call) {
-        for (; next < events.size() && events[next].call == call; ++next) {
-            if (events[next].down)
-                keyDown(events[next].code);
-            else
-                keyUp(events[next].code);
-        }
+        deliverKeyEvents(events, next, call);
         if (quitRequested()) break;
         const int before = game.screen;
         const int lives = game.lives;

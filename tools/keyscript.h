@@ -1,0 +1,23 @@
+// Key scripts: the headless runner's input files ("C down CODE" or
+// "C up CODE", C the 0-based call the event comes before; blank lines and
+// '#' comments ignored), shared by the runner and the measuring tools.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct KeyEvent {
+    long call; // delivered before this call of runFrame
+    bool down;
+    int code;
+};
+
+// Reads an input file. False, with one line saying why (the line number for
+// a bad line) in `error`, when the file cannot be read or a line is malformed
+// or its call index decreases.
+bool readKeyScript(const char* path, std::vector<KeyEvent>& events, std::string& error);
+
+// Delivers the events of `call` through the game's key handling, in order;
+// `next` is the index of the first event not yet delivered.
+void deliverKeyEvents(const std::vector<KeyEvent>& events, size_t& next, long call);
