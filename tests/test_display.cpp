@@ -13,6 +13,7 @@
 
 #include "platform/display.h"
 #include "platform/text.h"
+#include "tests/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -59,18 +60,10 @@ uint32_t rgb(Rgb c) {
 // run folder, and leaves the display released.
 class Display : public ::testing::Test {
   protected:
-    void SetUp() override {
-        home = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "tirlane-display-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        scratch = pattern;
-        fs::current_path(scratch);
-    }
+    void SetUp() override {}
     void TearDown() override {
         releaseDisplay();
         setPresenter(nullptr);
-        fs::current_path(home);
-        fs::remove_all(scratch);
     }
     void copyFont() { fs::copy_file(fs::path(TIRLANE_ASSETS_DIR) / "font.ttf", FONT_FILE); }
     // The usual set: a black title background to wipe the screen with, a
@@ -88,7 +81,7 @@ class Display : public ::testing::Test {
     }
     void wipe() { blitSprite(0, 0, SPRITE_PRESENTATION, 640, 480); }
 
-    fs::path home, scratch;
+    ScratchFolder scratch{"tirlane-display"};
 };
 } // namespace
 

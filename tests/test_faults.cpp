@@ -22,6 +22,7 @@
 #include "game/state.h"
 #include "platform/hiscore.h"
 #include "platform/sound.h"
+#include "tests/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -72,11 +73,6 @@ std::string randomBytes(std::mt19937& rng, size_t n) {
 class FaultFolder : public ::testing::Test {
   protected:
     void SetUp() override {
-        previous = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "tirlane-faults-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        fs::current_path(folder);
         savedHiscore = game.hiscore;
         savedSoundOn = game.soundOn;
         game.soundOn = 1;
@@ -88,11 +84,10 @@ class FaultFolder : public ::testing::Test {
         setCueObserver(nullptr);
         game.hiscore = savedHiscore;
         game.soundOn = savedSoundOn;
-        fs::current_path(previous);
-        fs::remove_all(folder);
     }
 
-    fs::path previous, folder;
+    ScratchFolder scratch{"tirlane-faults"};
+    const fs::path& folder = scratch.path();
     int32_t savedHiscore = 0;
     uint8_t savedSoundOn = 1;
 };

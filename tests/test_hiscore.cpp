@@ -12,6 +12,7 @@
 
 #include "game/state.h"
 #include "platform/hiscore.h"
+#include "tests/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -26,11 +27,6 @@ void recordSave(int32_t hiscore) {
 class HiscoreFile : public ::testing::Test {
   protected:
     void SetUp() override {
-        previous = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "tirlane-score-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        fs::current_path(folder);
         savedValues.clear();
         setSaveObserver(recordSave);
         savedHiscore = game.hiscore;
@@ -38,9 +34,6 @@ class HiscoreFile : public ::testing::Test {
     void TearDown() override {
         setSaveObserver(nullptr);
         game.hiscore = savedHiscore;
-        fs::current_path(previous);
-        chmod(folder.c_str(), 0700);
-        fs::remove_all(folder);
     }
 
     static std::string readScore() {
@@ -58,7 +51,8 @@ class HiscoreFile : public ::testing::Test {
         return names;
     }
 
-    fs::path previous, folder;
+    ScratchFolder scratch{"tirlane-score"};
+    const fs::path& folder = scratch.path();
     int32_t savedHiscore = 0;
 };
 

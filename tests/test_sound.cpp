@@ -11,6 +11,7 @@
 
 #include "game/state.h"
 #include "platform/sound.h"
+#include "tests/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -48,11 +49,6 @@ class SoundCues : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 1); // never touch a real device
-        previous = fs::current_path();
-        std::string pattern = (fs::temp_directory_path() / "tirlane-sound-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        fs::current_path(folder);
         startedCues.clear();
         setCueObserver(recordCue);
         savedSoundOn = game.soundOn;
@@ -62,11 +58,10 @@ class SoundCues : public ::testing::Test {
         releaseSound();
         setCueObserver(nullptr);
         game.soundOn = savedSoundOn;
-        fs::current_path(previous);
-        fs::remove_all(folder);
     }
 
-    fs::path previous, folder;
+    ScratchFolder scratch{"tirlane-sound"};
+    const fs::path& folder = scratch.path();
     uint8_t savedSoundOn = 1;
 };
 

@@ -10,7 +10,20 @@
 
 namespace {
 
-bool parseNumber(const char* text, long& value) {
+bool parseLine(const char* p, KeyEvent& event) {
+    char callText[32], kind[16], codeText[32], extra[2];
+    long call = 0, code = 0;
+    if (std::sscanf(p, "%31s %15s %31s %1s", callText, kind, codeText, extra) != 3) return false;
+    if (!parseCount(callText, call) || !parseCount(codeText, code) || code > INT_MAX) return false;
+    const bool down = std::strcmp(kind, "down") == 0;
+    if (!down && std::strcmp(kind, "up") != 0) return false;
+    event = {call, down, static_cast<int>(code)};
+    return true;
+}
+
+} // namespace
+
+bool parseCount(const char* text, long& value) {
     if (!text || !*text) return false;
     char* end = nullptr;
     errno = 0;
@@ -19,20 +32,6 @@ bool parseNumber(const char* text, long& value) {
     value = v;
     return true;
 }
-
-bool parseLine(const char* p, KeyEvent& event) {
-    char callText[32], kind[16], codeText[32], extra[2];
-    long call = 0, code = 0;
-    if (std::sscanf(p, "%31s %15s %31s %1s", callText, kind, codeText, extra) != 3) return false;
-    if (!parseNumber(callText, call) || !parseNumber(codeText, code) || code > INT_MAX)
-        return false;
-    const bool down = std::strcmp(kind, "down") == 0;
-    if (!down && std::strcmp(kind, "up") != 0) return false;
-    event = {call, down, static_cast<int>(code)};
-    return true;
-}
-
-} // namespace
 
 bool readKeyScript(const char* path, std::vector<KeyEvent>& events, std::string& error) {
     events.clear();

@@ -13,6 +13,9 @@ struct KeyEvent {
     int code;
 };
 
+// Parses a whole non-negative decimal number; false for anything else.
+bool parseCount(const char* text, long& value);
+
 // Reads an input file. False, with one line saying why (the line number for
 // a bad line) in `error`, when the file cannot be read or a line is malformed
 // or its call index decreases.

@@ -1,8 +1,6 @@
 // tirlane-headless: runs the real game code with scripted keys, no window,
 // no audio and no pacing, and prints a per-call trace of the game state.
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,20 +35,10 @@ struct Options {
     std::exit(2);
 }
 
-bool parseNumber(const char* text, long& value) {
-    if (!text || !*text) return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text, &end, 10);
-    if (errno != 0 || *end != '\0' || v < 0) return false;
-    value = v;
-    return true;
-}
-
 long numberArg(int argc, char** argv, int& i, const char* name) {
     long v = 0;
     if (i + 1 >= argc) fail(std::string("missing value for ") + name);
-    if (!parseNumber(argv[++i], v))
+    if (!parseCount(argv[++i], v))
         fail(std::string("bad value for ") + name + ": '" + argv[i] + "'");
     return v;
 }
