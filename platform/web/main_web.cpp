@@ -1,0 +1,132 @@
+// Tirlane in a browser: the same game on the page's canvas. Sets up the game's
+// folder (the assets preloaded into it, the record put back from the
+// browser's storage), the window, the display and the sound, then runs one
+// frame per turn of the loop as the desktop does, each frame's flips waiting
+// for the display's refreshes. A page cannot quit: once Escape has saved and
+// released the display, the page shows that the game has ended, and its
+// button (or Space) starts the game afresh in the same page.
+#include <SDL.h>
+#include <emscripten.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "game/frame.h"
+#include "game/state.h"
+#include "platform/display.h"
+#include "platform/events.h"
+#include "platform/hiscore.h"
+#include "platform/keyboard.h"
+#include "platform/sound.h"
+#include "platform/web/record_store.h"
+#include "platform/web/test_hooks.h"
+#include "platform/web/window_web.h"
+#include "platform/window.h"
+
+// Shows or hides the page's notice that the game has ended.
+EM_JS(void, showGameEnded, (int ended), {
+    if (Module.tirlaneShowEnded) Module.tirlaneShowEnded(ended != = 0);
+});
+
+// Whether the page's button asked to start again (the request is taken).
+EM_JS(int, takeStartAgain, (), {
+    var asked = Module.tirlaneStartAgain == = true;
+    Module.tirlaneStartAgain = false;
+    return asked ? 1 : 0;
+});
+
+namespace {
+
+// The assets are preloaded here, and "Score" lives beside them.
+constexpr const char* GAME_FOLDER = "/game";
+constexpr const char* SCORE_FILE = "Score";
+
+WebTestRun test;
+bool testing = false;
+size_t nextTestEvent = 0;
+
+int fail(const char* what) {
+    std::fprintf(stderr, "tirlane: %s: %s\n", what, SDL_GetError());
+    return 1;
+}
+
+void onSave(int32_t) {
+    keepRecord(SCORE_FILE);
+}
+
+// A test run that has made its calls shows the last flipped frame and stops.
+[[noreturn]] void stopTestRun() {
+    showBackBuffer();
+    publishStopped();
+    for (;;) waitForRefresh();
+}
+
+// One game from its start to Escape: every waiting event is handled, then one
+// frame runs; once the game has been asked to end no further frame runs.
+void play(int session) {
+    game.hiscore = loadHiscore(); // before the first frame, so an early Escape keeps the record
+    for (long call = 0; !quitRequested(); ++call) {
+        handlePendingEvents();
+        if (testing) {
+            if (test.calls >= 0 && call >= test.calls) stopTestRun();
+            deliverKeyEvents(test.events, nextTestEvent, call);
+        }
+        if (quitRequested()) break;
+        runFrame();
+        if (testing) publishState(session, call);
+    }
+}
+
+// Waits, a refresh at a time, until the page's button or Space (a gamepad's
+// A or Start) asks to start again. Events go through the usual handling, so
+// a further Escape saves again, as on the desktop.
+void waitForStartAgain() {
+    showGameEnded(1);
+    game.heldKey = 0;
+    for (;;) {
+        waitForRefresh();
+        handlePendingEvents();
+        if (takeStartAgain() || game.heldKey == KEY_SPACE) break;
+    }
+    showGameEnded(0);
+}
+
+bool startAgain() {
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT); // the key that asked is not the title's
+    resetGameState();
+    clearQuitRequest();
+    return initDisplay() && initSurfaces();
+}
+
+} // namespace
+
+int main() {
+    // Emscripten's file system starts with a mask that would leave a new
+    // "Score" unreadable.
+    umask(022);
+    if (chdir(GAME_FOLDER) != 0) {
+        std::fprintf(stderr, "tirlane: the game's files are missing\n");
+        return 1;
+    }
+    restoreRecord(SCORE_FILE);
+    setSaveObserver(onSave);
+
+    testing = readTestRun(test);
+    setPacing(test.paced);
+    setPresentLog(test.logPresents);
+
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return fail("cannot open the display");
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER); // without gamepads the keyboard still plays
+    const char* failure = nullptr;
+    if (!openWindow(false, &failure)) return fail(failure);
+    if (!initDisplay() || !initSurfaces()) return fail("cannot set up the back buffer");
+    setPresenter(presentFrame);
+    initSound(); // silent until the first key press lets the page play sound
+
+    for (int session = 0;; ++session) {
+        play(session);
+        waitForStartAgain();
+        if (!startAgain()) return fail("cannot set up the back buffer");
+    }
+}
