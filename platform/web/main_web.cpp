@@ -24,17 +24,20 @@
 #include "platform/web/window_web.h"
 #include "platform/window.h"
 
+// The bodies of EM_JS are JavaScript, kept as written.
+// clang-format off
 // Shows or hides the page's notice that the game has ended.
 EM_JS(void, showGameEnded, (int ended), {
-    if (Module.tirlaneShowEnded) Module.tirlaneShowEnded(ended != = 0);
+    if (Module.tirlaneShowEnded) Module.tirlaneShowEnded(ended !== 0);
 });
 
 // Whether the page's button asked to start again (the request is taken).
 EM_JS(int, takeStartAgain, (), {
-    var asked = Module.tirlaneStartAgain == = true;
+    var asked = Module.tirlaneStartAgain === true;
     Module.tirlaneStartAgain = false;
     return asked ? 1 : 0;
 });
+// clang-format on
 
 namespace {
 

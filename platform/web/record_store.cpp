@@ -3,16 +3,22 @@
 #include <emscripten.h>
 
 // The bytes are stored as hexadecimal text: the file holds zero bytes.
+// The bodies of EM_JS are JavaScript, kept as written.
+// clang-format off
 EM_JS(void, restoreRecordFromStorage, (const char* scorePath), {
     var text = null;
     try {
-        text = localStorage.getItem('tirlane.Score');
+        text = localStorage.getItem("tirlane.Score");
     } catch (e) {
         return; // no storage: the record lives in memory
     }
-    if (text == = null || ! / ^([0 - 9a - f] { 2 }){1, 8} $ /.test(text)) return;
+    if (text === null || text.length === 0 || text.length > 16 || text.length % 2 !== 0) return;
     var bytes = new Uint8Array(text.length / 2);
-    for (var i = 0; i < bytes.length; ++i) bytes[i] = parseInt(text.substr(2 * i, 2), 16);
+    for (var i = 0; i < bytes.length; ++i) {
+        var value = parseInt(text.substr(2 * i, 2), 16);
+        if (isNaN(value)) return; // not ours: left alone
+        bytes[i] = value;
+    }
     FS.writeFile(UTF8ToString(scorePath), bytes);
 });
 
@@ -28,11 +34,12 @@ EM_JS(void, keepRecordInStorage, (const char* scorePath), {
         text += (bytes[i] < 16 ? "0" : "") + bytes[i].toString(16);
     }
     try {
-        localStorage.setItem('tirlane.Score', text);
+        localStorage.setItem("tirlane.Score", text);
     } catch (e) {
         // no storage: the record lives in memory
     }
 });
+// clang-format on
 
 void restoreRecord(const char* scorePath) {
     restoreRecordFromStorage(scorePath);

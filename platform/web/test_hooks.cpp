@@ -8,6 +8,8 @@
 #include "game/state.h"
 #include "platform/display.h"
 
+// The bodies of EM_JS are JavaScript, kept as written.
+// clang-format off
 EM_JS(int, testSetting, (const char* name, int fallback), {
     var test = Module.tirlaneTest;
     if (!test || !(UTF8ToString(name) in test)) return fallback;
@@ -18,7 +20,7 @@ EM_JS(int, testRunning, (), { return Module.tirlaneTest ? 1 : 0; });
 
 EM_JS(int, writeTestScript, (const char* path), {
     var test = Module.tirlaneTest;
-    if (typeof test.script != = 'string') return 0;
+    if (typeof test.script !== "string") return 0;
     FS.writeFile(UTF8ToString(path), test.script);
     return 1;
 });
@@ -27,6 +29,7 @@ EM_JS(void, setTestState, (const char* line, int stopped), {
     Module.tirlaneTest.state = UTF8ToString(line);
     if (stopped) Module.tirlaneTest.stopped = true;
 });
+// clang-format on
 
 namespace {
 constexpr const char* SCRIPT_FILE = "/tmp/keys.txt";

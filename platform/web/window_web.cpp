@@ -11,13 +11,16 @@
 #include "platform/web/refresh_pacer.h"
 #include "platform/web/window_web.h"
 
-EM_JS(double, nextAnimationFrame, (),
-      { return Asyncify.handleSleep(function(wakeUp) { requestAnimationFrame(wakeUp); }); });
+// The bodies of EM_JS are JavaScript, kept as written.
+// clang-format off
+EM_JS(double, nextAnimationFrame, (), {
+    return Asyncify.handleSleep(function(wakeUp) { requestAnimationFrame(wakeUp); });
+});
 
 // A full-screen request is honoured shortly after a key press (the browser's
 // rule), which is when the events of F11 or Alt+Enter are handled.
 EM_JS(void, toggleDocumentFullScreen, (), {
-    var done = function(){};
+    var done = function() {};
     if (document.fullscreenElement) {
         document.exitFullscreen().catch(done);
     } else if (document.documentElement.requestFullscreen) {
@@ -28,6 +31,7 @@ EM_JS(void, toggleDocumentFullScreen, (), {
 EM_JS(void, logPresent, (), {
     if (Module.tirlanePresents) Module.tirlanePresents.push(performance.now());
 });
+// clang-format on
 
 namespace {
 
