@@ -27,7 +27,8 @@ char recordPaths[RECORD_FILE_COUNT][PATH_MAX] = {"Score", "Score.new"};
 
 void makeRecordPaths() {
     for (int i = 0; i < RECORD_FILE_COUNT; ++i) {
-        const int n = std::snprintf(recordPaths[i], PATH_MAX, "%s%s", records.c_str(), recordNames[i]);
+        const int n =
+            std::snprintf(recordPaths[i], PATH_MAX, "%s%s", records.c_str(), recordNames[i]);
         if (n < 0 || n >= PATH_MAX) recordsKept = false; // a folder too deep to name
     }
 }

@@ -48,8 +48,7 @@ void initSound() {
         return;
     }
     audioOpen = true;
-    for (int i = 0; i < CUE_COUNT; ++i)
-    {
+    for (int i = 0; i < CUE_COUNT; ++i) {
         const std::string path = assetPath(cueFiles[i]);
         if (isPlainFile(path.c_str())) cueChunks[i] = Mix_LoadWAV(path.c_str());
     }
