@@ -118,8 +118,8 @@ TEST_F(GameFiles, InstalledRecordLivesInThePlayersFolder) {
     EXPECT_EQ(fs::status(data / "tirlane").permissions() & fs::perms::all, fs::perms::owner_all);
     EXPECT_EQ(loadHiscore(), 27800);
     EXPECT_TRUE(fs::is_empty(work));
-    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(prefix), {}),
-              3); // share, tirlane, Table.bmp
+    // bin, share, tirlane, Table.bmp
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(prefix), {}), 4);
 }
 
 // Without a home the game plays on: saves fail quietly and loads give 0.
