@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/display.h"
 #include "platform/files.h"
@@ -76,9 +77,11 @@ FilesLayout locateGameFiles() {
 }
 
 FilesLayout locateGameFilesFrom(const char* executableFolder) {
-    installedAssets = executableFolder && *executableFolder
-                          ? withSlash(executableFolder) + "../share/tirlane/"
-                          : std::string();
+    installedAssets.clear();
+    if (executableFolder && *executableFolder) {
+        const std::filesystem::path folder = withSlash(executableFolder) + "../share/tirlane/";
+        installedAssets = folder.lexically_normal().string();
+    }
     const bool here = holdsPictures("");
     const bool there = !installedAssets.empty() && holdsPictures(installedAssets);
     // Started from inside the installed data folder, the game is still the
