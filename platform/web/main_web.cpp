@@ -1,6 +1,7 @@
-// Tirlane in a browser: the same game on the page's canvas. Sets up the game's
-// folder (the assets preloaded into it, the record put back from the
-// browser's storage), the window, the display and the sound, then runs one
+// Tirlane in a browser: the same game on the page's canvas. Names the game's
+// folders (the assets preloaded into one, the record put back from the
+// browser's storage into the other), sets up the window, the display and the
+// sound, then runs one
 // frame per turn of the loop as the desktop does, each frame's flips waiting
 // for the display's refreshes. A page cannot quit: once Escape has saved and
 // released the display, the page shows that the game has ended, and its
@@ -8,7 +9,6 @@
 #include <SDL.h>
 #include <emscripten.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -18,6 +18,7 @@
 #include "platform/events.h"
 #include "platform/hiscore.h"
 #include "platform/keyboard.h"
+#include "platform/paths.h"
 #include "platform/sound.h"
 #include "platform/web/record_store.h"
 #include "platform/web/test_hooks.h"
@@ -41,9 +42,10 @@ EM_JS(int, takeStartAgain, (), {
 
 namespace {
 
-// The assets are preloaded here, and "Score" lives beside them.
-constexpr const char* GAME_FOLDER = "/game";
-constexpr const char* SCORE_FILE = "Score";
+// The build preloads the assets into the first; the second, in memory, holds
+// "Score" while the page is open.
+constexpr const char* ASSET_FOLDER = "/game/";
+constexpr const char* RECORD_FOLDER = "/record/";
 
 WebTestRun test;
 bool testing = false;
@@ -55,7 +57,7 @@ int fail(const char* what) {
 }
 
 void onSave(int32_t) {
-    keepRecord(SCORE_FILE);
+    keepRecord(recordPath(RECORD_SCORE));
 }
 
 // A test run that has made its calls shows the last flipped frame and stops.
@@ -108,11 +110,8 @@ int main() {
     // Emscripten's file system starts with a mask that would leave a new
     // "Score" unreadable.
     umask(022);
-    if (chdir(GAME_FOLDER) != 0) {
-        std::fprintf(stderr, "tirlane: the game's files are missing\n");
-        return 1;
-    }
-    restoreRecord(SCORE_FILE);
+    useGameFolders(ASSET_FOLDER, RECORD_FOLDER);
+    if (prepareRecordFolder()) restoreRecord(recordPath(RECORD_SCORE));
     setSaveObserver(onSave);
 
     testing = readTestRun(test);
