@@ -20,6 +20,11 @@ cmake --build build -j"$(nproc)"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
+# The browser build: the site built with emscripten (its libraries once, into
+# the library cache), then played in headless Chromium against the runner.
+tools/web/build.sh build-web
+bash tests/web/run.sh build-web/site build/tirlane-headless
+
 # The hiscore and BMP fuzzers, a minute each, when clang is at hand.
 if command -v clang++ >/dev/null; then
   bash tests/fuzz/run_fuzz.sh . build-fuzz "${TIRLANE_FUZZ_SECONDS:-60}"
