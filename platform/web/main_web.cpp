@@ -83,23 +83,38 @@ void play(int session) {
     }
 }
 
-// Waits, a refresh at a time, until the page's button or Space (a gamepad's
-// A or Start) asks to start again. Events go through the usual handling, so
-// a further Escape saves again, as on the desktop.
+// Whether Space (or a gamepad's A or Start, which play as Space) was pressed
+// among the waiting events; they stay queued.
+bool spaceWaiting() {
+    SDL_Event events[32];
+    int n = SDL_PeepEvents(events, 32, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_KEYDOWN);
+    for (int i = 0; i < n; ++i)
+        if (events[i].key.keysym.sym == SDLK_SPACE) return true;
+    n = SDL_PeepEvents(events, 32, SDL_PEEKEVENT, SDL_CONTROLLERBUTTONDOWN,
+                       SDL_CONTROLLERBUTTONDOWN);
+    for (int i = 0; i < n; ++i) {
+        const Uint8 button = events[i].cbutton.button;
+        if (button == SDL_CONTROLLER_BUTTON_A || button == SDL_CONTROLLER_BUTTON_START) return true;
+    }
+    return false;
+}
+
+// Waits, a refresh at a time, until the page's button or Space asks to start
+// again. The other events go through the usual handling, so a further Escape
+// saves again, as on the desktop, and a gamepad plugged in meanwhile is opened.
 void waitForStartAgain() {
     showGameEnded(1);
-    game.heldKey = 0;
     for (;;) {
         waitForRefresh();
+        const bool space = spaceWaiting();
         handlePendingEvents();
-        if (takeStartAgain() || game.heldKey == KEY_SPACE) break;
+        if (space || takeStartAgain()) break;
     }
     showGameEnded(0);
 }
 
 bool startAgain() {
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT); // the key that asked is not the title's
-    resetGameState();
+    resetGameState(); // the key that asked is not held on the title
     clearQuitRequest();
     return initDisplay() && initSurfaces();
 }

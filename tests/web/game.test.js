@@ -165,6 +165,15 @@ test('Space through the browser starts level 1; Escape saves, ends, and the game
     10, 'the game to start again');
   assert.equal(again.screen, '0');
   assert.equal(await isShown(page, '#ended'), false);
+
+  // Space, pressed and let go at once, starts again too, and the title then
+  // waits for a Space of its own.
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#ended', { visible: true, timeout: 10000 });
+  await page.keyboard.press('Space');
+  const title = await waitForState(page, (state) => state.session === '2' && Number(state.call) >= 30,
+    10, 'Space to start again');
+  assert.equal(title.screen, '0');
   assert.deepEqual(page.errors, []);
   await context.close();
 });
