@@ -28,6 +28,11 @@ EM_JS(void, toggleDocumentFullScreen, (), {
     }
 });
 
+// Unwinds and resumes at once, without giving the browser a turn.
+EM_JS(void, resumeAtOnce, (), {
+    return Asyncify.handleSleep(function(wakeUp) { Promise.resolve().then(wakeUp); });
+});
+
 EM_JS(void, logPresent, (), {
     if (Module.tirlanePresents) Module.tirlanePresents.push(performance.now());
 });
@@ -83,8 +88,10 @@ void toggleFullScreen() {
 void presentFrame(const uint32_t* pixels, int pitch) {
     if (!canvas || !pixels) return;
     if (!paced) {
+        // Every flip still suspends the game as a paced one does, so the
+        // scripted runs wait at every flip of every sequence.
         const double now = emscripten_get_now();
-        if (now - lastTurn < UNPACED_TURN_MS) return;
+        if (now - lastTurn < UNPACED_TURN_MS) return resumeAtOnce();
         copyToCanvas(pixels, pitch);
         SDL_UpdateWindowSurface(window);
         emscripten_sleep(0);

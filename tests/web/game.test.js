@@ -225,3 +225,17 @@ test('refused storage plays on with the record in memory', async () => {
   assert.deepEqual(page.errors, []);
   await context.close();
 });
+
+test('a key press starts the sound the browser holds back', async () => {
+  // Headless Chromium lets pages play sound at once; a page elsewhere starts
+  // with its sound suspended until the player's first gesture.
+  const context = await browser.createBrowserContext();
+  const page = await openGame(context, server.url, {});
+  await waitForState(page, (state) => Number(state.call) >= 10, 30, 'the title to run');
+  await page.evaluate(() => Module.SDL2.audioContext.suspend());
+  assert.equal(await page.evaluate(() => Module.SDL2.audioContext.state), 'suspended');
+  await page.keyboard.press('ArrowDown');
+  await page.waitForFunction(() => Module.SDL2.audioContext.state === 'running', { timeout: 5000 });
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
