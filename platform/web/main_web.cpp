@@ -121,6 +121,13 @@ bool startAgain() {
 
 } // namespace
 
+// Leaving the page (closing its tab, going to another) keeps a record held at
+// that moment, as closing the window does on the desktop. The page calls this
+// while the game waits for a refresh, never inside a frame's own work.
+extern "C" EMSCRIPTEN_KEEPALIVE void tirlaneLeavePage() {
+    if (!quitRequested() && game.score == game.hiscore) saveHiscore();
+}
+
 int main() {
     // Emscripten's file system starts with a mask that would leave a new
     // "Score" unreadable.

@@ -197,13 +197,18 @@ test('the winning game ends as in the native runner, and its record survives a r
   await context.close();
 });
 
+// The winning game's keys before call `end`.
+function winBefore(end) {
+  return WIN.split('\n').filter((line) => {
+    const call = Number(line.split(' ')[0]);
+    return line && !line.startsWith('#') && call < end;
+  }).join('\n') + '\n';
+}
+
 test('refused storage plays on with the record in memory', async () => {
   // Part of the winning game, then Escape: a record to keep.
   const ESCAPE_AT = 1500;
-  const script = WIN.split('\n').filter((line) => {
-    const call = Number(line.split(' ')[0]);
-    return line && !line.startsWith('#') && call < ESCAPE_AT;
-  }).join('\n') + `\n${ESCAPE_AT} down 27\n`;
+  const script = winBefore(ESCAPE_AT) + `${ESCAPE_AT} down 27\n`;
   const native = runNative(ESCAPE_AT + 1, script);
   assert.equal(native.saves.length, 1);
   const record = native.saves[0];
@@ -223,6 +228,24 @@ test('refused storage plays on with the record in memory', async () => {
     10, 'the game to start again');
   assert.equal(again.hiscore, String(record), 'the title shows the record kept in memory');
   assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('leaving the page keeps the record held at that moment', async () => {
+  // Mid-game with a record: the native runner's Escape at the same call
+  // saves what leaving the page must keep.
+  const LEAVE_AT = 1500;
+  const native = runNative(LEAVE_AT + 1, winBefore(LEAVE_AT) + `${LEAVE_AT} down 27\n`);
+  const context = await browser.createBrowserContext();
+  const page = await openGame(context, server.url,
+    { script: winBefore(LEAVE_AT), calls: LEAVE_AT, pacing: 0 });
+  const left = await waitForState(page, (state) => state.stopped, 60, 'the game to reach the call');
+  assert.equal(left.hiscore, left.score);
+  await page.goto('about:blank');
+  const back = await openGame(context, server.url, { calls: 2 });
+  await waitForState(back, (state) => state.stopped, 60, 'the page again');
+  assert.equal(await storedRecord(back), native.score);
+  assert.equal((await gameState(back)).hiscore, String(native.saves[native.saves.length - 1]));
   await context.close();
 });
 

@@ -1,7 +1,8 @@
 // The page around the game: scales the canvas sharp by the largest whole
 // factor that fits, keeps Space and the arrows from scrolling the page,
-// starts the sound with the first key press, and shows the notice that the
-// game has ended with its button to play again.
+// starts the sound with the first key press, keeps the record when the page
+// is left, and shows the notice that the game has ended with its button to
+// play again.
 'use strict';
 
 var Module = (function () {
@@ -37,6 +38,11 @@ var Module = (function () {
   }
   ['keydown', 'mousedown', 'touchstart'].forEach(function (name) {
     window.addEventListener(name, startSound, true);
+  });
+
+  // Leaving the page keeps a record held at that moment.
+  window.addEventListener('pagehide', function () {
+    if (Module._tirlaneLeavePage) Module._tirlaneLeavePage();
   });
 
   again.addEventListener('click', function () {
