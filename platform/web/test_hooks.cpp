@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "game/state.h"
-#include "platform/display.h"
+#include "tools/trace_line.h"
 
 // The bodies of EM_JS are JavaScript, kept as written.
 // clang-format off
@@ -37,24 +36,9 @@ int lastSession = 0;
 long lastCall = -1;
 
 void publish(int session, long call, bool stopped) {
-    char line[2048];
-    int n =
-        std::snprintf(line, sizeof line,
-                      "session=%d call=%ld flips=%ld screen=%d phase=%d prepared=%d score=%d "
-                      "hiscore=%d lives=%d x=%d y=%d mx=%d my=%d cross=%d key=%d demo=%d "
-                      "wait=%d guards=",
-                      session, call, flipCount(), game.screen, game.phase, game.preparedScreen,
-                      game.score, game.hiscore, game.lives, game.playerX, game.playerY, game.moveX,
-                      game.moveY, game.crossingSide, game.heldKey, game.demoPos, game.demoWait);
-    for (int g = 1; g <= GUARD_COUNT; ++g)
-        n += std::snprintf(line + n, sizeof line - n, "%s%d:%d", g > 1 ? "," : "", guards[g].pos,
-                           guards[g].vel);
-    n += std::snprintf(line + n, sizeof line - n, " sides=");
-    for (int s = 1; s <= SIDE_COUNT; ++s)
-        n += std::snprintf(line + n, sizeof line - n, "%s%d", s > 1 ? "," : "", sides[s]);
-    n += std::snprintf(line + n, sizeof line - n, " boxes=");
-    for (int b = 1; b <= BOX_COUNT; ++b) line[n++] = boxes[b] ? '1' : '0';
-    line[n] = '\0';
+    char line[TRACE_LINE_SIZE + 32];
+    const int n = std::snprintf(line, sizeof line, "session=%d ", session);
+    formatTraceLine(line + n, sizeof line - n, call);
     setTestState(line, stopped);
 }
 } // namespace

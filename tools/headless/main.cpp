@@ -14,6 +14,7 @@
 #include "platform/keyboard.h"
 #include "platform/sound.h"
 #include "tools/keyscript.h"
+#include "tools/trace_line.h"
 
 namespace {
 
@@ -101,22 +102,8 @@ void presenter(const uint32_t* pixels, int pitch) {
 }
 
 void printTrace(long call) {
-    char line[2048];
-    int n =
-        std::snprintf(line, sizeof line,
-                      "call=%ld flips=%ld screen=%d phase=%d prepared=%d score=%d hiscore=%d "
-                      "lives=%d x=%d y=%d mx=%d my=%d cross=%d key=%d demo=%d wait=%d guards=",
-                      call, flipCount(), game.screen, game.phase, game.preparedScreen, game.score,
-                      game.hiscore, game.lives, game.playerX, game.playerY, game.moveX, game.moveY,
-                      game.crossingSide, game.heldKey, game.demoPos, game.demoWait);
-    for (int g = 1; g <= GUARD_COUNT; ++g)
-        n += std::snprintf(line + n, sizeof line - n, "%s%d:%d", g > 1 ? "," : "", guards[g].pos,
-                           guards[g].vel);
-    n += std::snprintf(line + n, sizeof line - n, " sides=");
-    for (int s = 1; s <= SIDE_COUNT; ++s)
-        n += std::snprintf(line + n, sizeof line - n, "%s%d", s > 1 ? "," : "", sides[s]);
-    n += std::snprintf(line + n, sizeof line - n, " boxes=");
-    for (int b = 1; b <= BOX_COUNT; ++b) line[n++] = boxes[b] ? '1' : '0';
+    char line[TRACE_LINE_SIZE];
+    int n = formatTraceLine(line, sizeof line - 1, call);
     line[n++] = '\n';
     std::fwrite(line, 1, n, stdout);
 }
