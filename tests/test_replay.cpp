@@ -3,6 +3,7 @@
 // lack of room still replays to where it says it ends.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -123,6 +124,10 @@ TEST_F(ReplayFiles, HostileFilesAreRefusedWithOneClearLine) {
     }
     Replay replay;
     std::string error;
+    std::ofstream("huge.replay") << HEADER;
+    std::filesystem::resize_file("huge.replay", 100 << 20); // a sparse 100 MB
+    EXPECT_FALSE(readReplay("huge.replay", replay, error));
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
     EXPECT_FALSE(readReplay(".", replay, error)); // a folder
     EXPECT_FALSE(readReplay("missing.replay", replay, error));
 }
