@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "tools/keyscript.h"
+#include "platform/keyscript.h"
 
 struct WebTestRun {
     long calls = -1; // stop after this many calls; -1: never
