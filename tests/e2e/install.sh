@@ -154,7 +154,8 @@ play_installed() {
     [ ! -s "$run/stderr" ] || fail "$label: the game complained: $(cat "$run/stderr")"
     cmp -s "$run/data/tirlane/Score" <(printf '28\0\0\0\0\0\0') ||
         fail "$label: \$XDG_DATA_HOME/tirlane/Score is not the record 10: $(od -c "$run/data/tirlane/Score" 2>&1 | head -n 1)"
-    [ "$(ls -A "$run/data/tirlane")" = Score ] || fail "$label: the data folder holds $(ls -A "$run/data/tirlane")"
+    [ "$(ls -A "$run/data/tirlane" | tr '\n' ' ')" = "Score last.replay record.replay " ] ||
+        fail "$label: the data folder holds $(ls -A "$run/data/tirlane")"
     [ -z "$(ls -A "$run/cwd")" ] || fail "$label: the working folder got $(ls -A "$run/cwd")"
     [ -z "$(ls -A "$run/home")" ] || fail "$label: the home folder got $(ls -A "$run/home")"
     snapshot "$root" | cmp -s - "$run/before.txt" || fail "$label: the installation changed"

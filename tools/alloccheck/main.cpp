@@ -1,6 +1,7 @@
 // tirlane-alloc-check: plays a whole game as the headless runner does, with
-// the sound set up on the dummy audio driver, and fails if anything touches
-// the heap between the first title frame and the end of the game. Every
+// the sound set up on the dummy audio driver and the run recorded as a
+// replay, as the window game records every run, and fails if anything
+// touches the heap between the first title frame and the end of the game. Every
 // allocation goes through the C library's malloc family, which this program
 // replaces (C++ new, SDL and the C library itself all end up there), so
 // nothing escapes the count.
@@ -11,6 +12,7 @@
 #include <SDL2/SDL.h>
 #include <execinfo.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,6 +20,8 @@
 
 #include "game/state.h"
 #include "platform/display.h"
+#include "platform/hiscore.h"
+#include "platform/replay.h"
 #include "platform/sound.h"
 #include "tools/alloccheck/counting_malloc.h"
 #include "tools/bench/script.h"
@@ -92,8 +96,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     initSound(); // the dummy driver: cues really start and mix
+    startRecording(1 << 20, 1 << 16);
+    setLoadObserver(recordHiscoreRead);
 
     const long flips = playScript(events, calls, startCounting, stopCounting);
+
+    finishRecording(currentReplayState(calls));
+    const std::string replay = recordingText();
+    const long recordedEvents = std::count(replay.begin(), replay.end(), '\n') - 5;
 
     releaseSound();
     releaseDisplay();
@@ -101,8 +111,12 @@ int main(int argc, char** argv) {
 
     const AllocationLog& log = allocationLog();
     std::printf("tirlane-alloc-check: played %s: %ld calls, %ld flips, hiscore %d, screen %d at "
-                "the end\n",
-                source.c_str(), calls, flips, game.hiscore, game.screen);
+                "the end; %ld lines recorded as a replay\n",
+                source.c_str(), calls, flips, game.hiscore, game.screen, recordedEvents);
+    if (recordedEvents < 100) {
+        std::fprintf(stderr, "tirlane-alloc-check: the replay recorded nearly nothing\n");
+        return 1;
+    }
     if (log.count.load() != 0) {
         printSeen(log);
         return 1;

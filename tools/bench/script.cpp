@@ -8,6 +8,7 @@
 #include "platform/display.h"
 #include "platform/hiscore.h"
 #include "platform/keyboard.h"
+#include "platform/replay.h"
 
 namespace {
 constexpr int ONE_SECOND = 60;
@@ -68,16 +69,20 @@ long playScript(const std::vector<ScriptEvent>& events, long calls, void (*atSta
     size_t next = 0;
     bool escaped = false;
     for (long call = 0; call < calls && !escaped; ++call) {
+        if (recording()) setReplayCall(call);
         for (; next < events.size() && events[next].call == call; ++next) {
             const ScriptEvent& e = events[next];
             escaped = e.down && e.code == KEY_ESCAPE;
             if (escaped) break;
+            recordKey(e.down, e.code); // nothing unless a replay is being recorded
             if (e.down)
                 keyDown(e.code);
             else
                 keyUp(e.code);
         }
-        if (!escaped) runFrame();
+        if (escaped) break;
+        runFrame();
+        if (recording()) digestCall();
     }
     if (atEnd) atEnd();
     return flipCount() - flipsBefore;
