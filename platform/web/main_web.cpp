@@ -19,6 +19,7 @@
 #include "platform/hiscore.h"
 #include "platform/keyboard.h"
 #include "platform/paths.h"
+#include "platform/pause_screen.h"
 #include "platform/sound.h"
 #include "platform/web/record_store.h"
 #include "platform/web/test_hooks.h"
@@ -71,8 +72,13 @@ void onSave(int32_t) {
 // frame runs; once the game has been asked to end no further frame runs.
 void play(int session) {
     game.hiscore = loadHiscore(); // before the first frame, so an early Escape keeps the record
-    for (long call = 0; !quitRequested(); ++call) {
+    long call = 0;
+    while (!quitRequested()) {
         handlePendingEvents();
+        if (gamePaused()) { // paused, no frame runs at all
+            waitWhilePausedInPage(false);
+            continue;
+        }
         if (testing) {
             if (test.calls >= 0 && call >= test.calls) stopTestRun();
             deliverKeyEvents(test.events, nextTestEvent, call);
@@ -80,6 +86,7 @@ void play(int session) {
         if (quitRequested()) break;
         runFrame();
         if (testing) publishState(session, call);
+        ++call;
     }
 }
 
@@ -145,6 +152,7 @@ int main() {
     const char* failure = nullptr;
     if (!openWindow(false, &failure)) return fail(failure);
     if (!initDisplay() || !initSurfaces()) return fail("cannot set up the back buffer");
+    initPauseScreen(); // without it the pause shows the last frame as it is
     setPresenter(presentFrame);
     initSound(); // silent until the first key press lets the page play sound
 

@@ -8,6 +8,7 @@
 #include <emscripten.h>
 
 #include "platform/display.h"
+#include "platform/events.h"
 #include "platform/web/refresh_pacer.h"
 #include "platform/web/window_web.h"
 
@@ -87,7 +88,13 @@ void toggleFullScreen() {
 
 void presentFrame(const uint32_t* pixels, int pitch) {
     if (!canvas || !pixels) return;
-    if (!paced) {
+    if (paced) {
+        copyToCanvas(pixels, pitch);
+        while (!pacer.showAt(waitForRefresh())) {}
+        // Inside the refresh's callback: the canvas shows this frame at this refresh.
+        SDL_UpdateWindowSurface(window);
+        if (presentLog) logPresent();
+    } else {
         // Every flip still suspends the game as a paced one does, so the
         // scripted runs wait at every flip of every sequence.
         const double now = emscripten_get_now();
@@ -96,13 +103,27 @@ void presentFrame(const uint32_t* pixels, int pitch) {
         SDL_UpdateWindowSurface(window);
         emscripten_sleep(0);
         lastTurn = emscripten_get_now();
-        return;
     }
+    // Through the long sequences too, as on the desktop: pause, mute and full
+    // screen act at once, the game's keys wait until the call returns.
+    // Paused, the game stays on this frame.
+    handleEventsWithinCall();
+    waitWhilePausedInPage(true);
+}
+
+void showPicture(const uint32_t* pixels, int pitch) {
+    if (!canvas || !pixels) return;
     copyToCanvas(pixels, pitch);
-    while (!pacer.showAt(waitForRefresh())) {}
-    // Inside the refresh's callback: the canvas shows this frame at this refresh.
     SDL_UpdateWindowSurface(window);
-    if (presentLog) logPresent();
+}
+
+void waitWhilePausedInPage(bool withinCall) {
+    if (!gamePaused()) return;
+    // The pause waits in SDL's event wait, whose sleeps then hand the browser
+    // its turns.
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "1");
+    waitWhilePaused(withinCall);
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_ASYNCIFY, "0");
 }
 
 double waitForRefresh() {

@@ -15,3 +15,6 @@ void showBackBuffer();
 // On: the time of every paced present is handed to the page, which measures
 // the steadiness of the frames.
 void setPresentLog(bool on);
+// Holds the game while it is paused (P, or the page losing the focus),
+// showing the paused picture; `withinCall` as for waitWhilePaused.
+void waitWhilePausedInPage(bool withinCall);

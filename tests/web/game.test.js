@@ -141,7 +141,7 @@ test('the canvas shows the native runner\'s title picture at the same call', asy
   await context.close();
 });
 
-test('Space through the browser starts level 1; Escape saves, ends, and the game starts again', async () => {
+test('Space through the browser starts level 1, P pauses; Escape saves, ends, and the game starts again', async () => {
   const escapeAtStart = runNative(1, '0 down 27\n'); // the record file an Escape writes at 0
   assert.match(escapeAtStart.score, /^[0-9a-f]{16}$/);
   const context = await browser.createBrowserContext();
@@ -152,6 +152,15 @@ test('Space through the browser starts level 1; Escape saves, ends, and the game
   await page.keyboard.up('Space');
   assert.equal(await page.evaluate(() => window.scrollY), 0);
   assert.equal(await isShown(page, '#ended'), false);
+
+  // P pauses: no call runs until P again.
+  await page.keyboard.press('KeyP');
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  const paused = await gameState(page);
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  assert.equal((await gameState(page)).call, paused.call, 'a paused game runs no call');
+  await page.keyboard.press('KeyP');
+  await waitForState(page, (state) => Number(state.call) > Number(paused.call) + 10, 10, 'the game to go on');
 
   await page.keyboard.press('Escape');
   await page.waitForSelector('#ended', { visible: true, timeout: 10000 });

@@ -10,7 +10,7 @@ var Module = (function () {
   var help = document.getElementById('help');
   var ended = document.getElementById('ended');
   var again = document.getElementById('again');
-  var KEYS_HELP = 'Space starts · arrows move · Escape ends the game · F11 full screen';
+  var KEYS_HELP = 'Space starts · arrows move · P pauses · M mutes · Escape ends the game · F11 full screen';
   var GAME_KEYS = ['Space', 'ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown'];
 
   // Counted in the screen's own pixels, so every game pixel covers a whole
