@@ -1,5 +1,10 @@
 // tirlane-headless: runs the real game code with scripted keys, no window,
 // no audio and no pacing, and prints a per-call trace of the game state.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -138,6 +143,10 @@ int main(int argc, char** argv) {
     const char* lineBuffered = std::getenv("TIRLANE_LINE_BUFFERED");
     const bool byLine = lineBuffered && std::strcmp(lineBuffered, "1") == 0;
     std::setvbuf(stdout, outBuffer, byLine ? _IOLBF : _IOFBF, sizeof outBuffer);
+#ifdef _WIN32
+    // Lines end in a bare \n on Windows too, so traces compare byte for byte.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
 
     setCueObserver(onCue);
     setSaveObserver(onSave);
