@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "platform/bmp.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace {
@@ -99,9 +100,9 @@ bool initSurfaces() {
     SDL_SetSurfaceBlendMode(backBuffer, SDL_BLENDMODE_NONE);
     clearBackBuffer();
 
-    loadFont(FONT_FILE); // without it every text draws nothing
+    loadFont(fontPath().c_str()); // without it every text draws nothing
     for (int id = 1; id <= SPRITE_COUNT; ++id) {
-        sprites[id] = loadSprite(spriteTable[id].file);
+        sprites[id] = loadSprite(assetPath(spriteTable[id].file).c_str());
         if (id == SPRITE_TABLE && sprites[id]) {
             drawText(SPRITE_TABLE, "Score :", 120, 440, Rgb{250, 80, 220});
             drawText(SPRITE_TABLE, "Hiscore :", 400, 440, Rgb{250, 50, 50});

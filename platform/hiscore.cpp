@@ -4,23 +4,17 @@
 // file edited by hand can never overflow the arithmetic.
 #include "platform/hiscore.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 
 #include "game/state.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 
 namespace {
 
-constexpr const char* SCORE_FILE = "Score";
-constexpr const char* TEMP_FILE = "Score.new";
 constexpr size_t SCORE_BYTES = 8;
 
 SaveObserver saveObserver = nullptr;
@@ -37,58 +31,16 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Writes all of bytes to fd, retrying short writes and interruptions.
-bool writeAll(int fd, const char* bytes, size_t size) {
-    while (size > 0) {
-        ssize_t done = write(fd, bytes, size);
-        if (done < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes += done;
-        size -= static_cast<size_t>(done);
-    }
-    return true;
-}
-
-// A fresh file takes the mode "w" would give it; an existing one keeps its own.
-mode_t scoreFileMode() {
-    struct stat existing {};
-    if (stat(SCORE_FILE, &existing) == 0 && S_ISREG(existing.st_mode))
-        return existing.st_mode & 0777;
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
-// Makes the rename itself durable; a folder that refuses fsync is not an error.
-void syncWorkingFolder() {
-    int dir = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return;
-    fsync(dir);
-    close(dir);
-}
-
-// The new content goes to a temporary file beside "Score", reaches the disk,
-// and only then replaces "Score" in one rename: a crash at any moment leaves
-// either the old file or the new one, never a torn one. The temporary file
-// always has the same name, so a save cut short leaves at most one behind,
-// and the next save reuses it.
+// The new content goes to a temporary file beside "Score" and replaces it in
+// one step once it is on disk: a crash at any moment leaves either the old
+// file or the new one, never a torn one. The temporary file always has the
+// same name, so a save cut short leaves at most one behind, and the next save
+// reuses it. The player's data folder is made on the first save.
 bool writeScoreFile(const char bytes[SCORE_BYTES]) {
-    const char* tempName = TEMP_FILE;
-    int fd =
-        open(tempName, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    bool ok =
-        fchmod(fd, scoreFileMode()) == 0 && writeAll(fd, bytes, SCORE_BYTES) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(tempName, SCORE_FILE) == 0;
-    if (!ok) {
-        unlink(tempName);
-        return false;
-    }
-    syncWorkingFolder();
-    return true;
+    const char* path = recordPath(RECORD_SCORE);
+    const char* temp = recordPath(RECORD_SCORE_TEMP);
+    if (!path || !temp || !prepareRecordFolder()) return false;
+    return replaceFile(path, temp, bytes, SCORE_BYTES);
 }
 
 } // namespace
@@ -116,22 +68,8 @@ int32_t decodeHiscore(const char* bytes, size_t n) {
 
 int32_t loadHiscore() {
     char bytes[SCORE_BYTES] = {};
-    size_t n = 0;
-    // Only a plain file is read: opening a pipe named "Score" must not wait
-    // for a writer, and a folder or device named so loads as 0.
-    int fd = open(SCORE_FILE, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        struct stat info {};
-        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-            while (n < SCORE_BYTES) {
-                ssize_t got = read(fd, bytes + n, SCORE_BYTES - n);
-                if (got < 0 && errno == EINTR) continue;
-                if (got <= 0) break;
-                n += static_cast<size_t>(got);
-            }
-        }
-        close(fd);
-    }
+    const char* path = recordPath(RECORD_SCORE);
+    const size_t n = path ? readFileStart(path, bytes, SCORE_BYTES) : 0;
     return decodeHiscore(bytes, n);
 }
 

@@ -1,5 +1,6 @@
 // The hiscore file "Score": eight bytes holding the decimal text of
-// 3 * hiscore - 2, read and written by bare name in the working directory.
+// 3 * hiscore - 2, in the record folder (the working directory unless the
+// game runs installed: platform/paths.h).
 #pragma once
 
 #include <cstddef>

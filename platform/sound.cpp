@@ -3,11 +3,13 @@
 // allocates. Every cue goes to channel 0: a new cue cuts the one still playing.
 #include "platform/sound.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <cstring>
+#include <string>
 
 #include "game/state.h"
 
@@ -46,8 +48,10 @@ void initSound() {
         return;
     }
     audioOpen = true;
-    for (int i = 0; i < CUE_COUNT; ++i)
-        if (isPlainFile(cueFiles[i])) cueChunks[i] = Mix_LoadWAV(cueFiles[i]);
+    for (int i = 0; i < CUE_COUNT; ++i) {
+        const std::string path = assetPath(cueFiles[i]);
+        if (isPlainFile(path.c_str())) cueChunks[i] = Mix_LoadWAV(path.c_str());
+    }
 }
 
 void releaseSound() {

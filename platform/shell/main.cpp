@@ -1,12 +1,12 @@
 // Tirlane: the game in a window of its own. Opens the window, sets up the
 // display, the sound and the stored hiscore, then runs one frame per turn of
 // the loop until Escape (or closing the window) asks the game to end.
-//
-//   tirlane [--window]    --window starts in a window instead of full screen
+// The game's pictures, sounds and record are found through platform/paths.h.
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "game/frame.h"
 #include "game/state.h"
@@ -14,6 +14,7 @@
 #include "platform/events.h"
 #include "platform/hiscore.h"
 #include "platform/keyboard.h"
+#include "platform/paths.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 
@@ -44,7 +45,33 @@ bool noScreenFound() {
 }
 
 void usage(std::FILE* out) {
-    std::fprintf(out, "usage: tirlane [--window]\n");
+    std::fprintf(out, "usage: tirlane [--window] [--help] [--version]\n");
+}
+
+void help() {
+    usage(stdout);
+    std::printf("\n"
+                "A small arcade maze game: take the keys hanging in the niches of the boxes and\n"
+                "keep out of the guards' reach, through four levels.\n"
+                "\n"
+                "  --window     start in a window instead of full screen\n"
+                "  --help       show this help and exit\n"
+                "  --version    show the version and exit\n"
+                "\n"
+                "Keys: Space starts a game, the arrow keys walk, Escape quits,\n"
+                "Alt+Enter or F11 switches between full screen and a window.\n"
+                "The best score is kept in the file Score: in the working folder when the\n"
+                "game runs from a folder holding its pictures, otherwise in\n"
+                "$XDG_DATA_HOME/tirlane/ (by default ~/.local/share/tirlane/).\n");
+}
+
+// Finds the pictures, sounds and the record's folder; when no folder holds
+// the pictures, says where it looked and plays on without them.
+void locateFiles() {
+    if (locateGameFiles() != FilesLayout::NotFound) return;
+    const std::string& installed = installedAssetFolder();
+    std::fprintf(stderr, "tirlane: no game pictures found in %s%s%s; playing without them\n",
+                 workingFolder().c_str(), installed.empty() ? "" : " nor in ", installed.c_str());
 }
 
 } // namespace
@@ -55,7 +82,10 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--window") == 0) {
             fullScreen = false;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            usage(stdout);
+            help();
+            return 0;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tirlane %s\n", TIRLANE_VERSION);
             return 0;
         } else {
             std::fprintf(stderr, "tirlane: unknown option %s\n", argv[i]);
@@ -78,6 +108,7 @@ int main(int argc, char** argv) {
 
     // A back buffer that cannot be set up ends the program before its first
     // frame, with a reason the player can act on.
+    locateFiles();
     if (!initDisplay() || !initSurfaces()) return fail("cannot set up the back buffer");
     setPresenter(presentFrame);
     initSound(); // no audio device: the game runs silent
