@@ -2,8 +2,7 @@
 
 #include <SDL.h>
 #ifdef _WIN32
-#include <timeapi.h>
-#include <windows.h> // before timeapi.h, which needs its types
+#include <windows.h> // and with it timeBeginPeriod
 #else
 #include <sys/prctl.h>
 #endif

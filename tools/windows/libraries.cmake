@@ -5,5 +5,8 @@
 find_package(SDL2 2.26 REQUIRED CONFIG)
 find_package(SDL2_ttf REQUIRED CONFIG)
 find_package(SDL2_mixer REQUIRED CONFIG)
-set(SDL_TARGETS SDL2_ttf::SDL2_ttf-static SDL2_mixer::SDL2_mixer-static SDL2::SDL2-static)
+# The platform files' own Windows calls: the timer resolution (winmm) and the
+# player's folder (shell32, ole32, uuid).
+set(SDL_TARGETS SDL2_ttf::SDL2_ttf-static SDL2_mixer::SDL2_mixer-static SDL2::SDL2-static
+  winmm shell32 ole32 uuid)
 add_link_options(-static)

@@ -17,3 +17,8 @@ target_sources(tirlane PRIVATE ${CMAKE_BINARY_DIR}/tirlane.rc)
 target_link_libraries(tirlane PRIVATE SDL2::SDL2main)
 set_source_files_properties(${CMAKE_BINARY_DIR}/tirlane.rc PROPERTIES
   OBJECT_DEPENDS "${TIRLANE_ICON};${TIRLANE_MANIFEST}")
+
+# For the Windows tests (tests/windows), not shipped: saves two records in
+# turn until it is killed.
+add_executable(tirlane-save-loop tests/windows/save_loop.cpp)
+target_link_libraries(tirlane-save-loop PRIVATE tirlane_core)
