@@ -311,14 +311,16 @@ TEST(AssetGenerator, RebuildsTheShippedFilesByteForByte) {
                                 out.string() + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0);
     int compared = 0;
-    for (const auto& entry : fs::directory_iterator(out)) {
-        const fs::path shipped = assets / entry.path().filename();
-        SCOPED_TRACE(entry.path().filename().string());
+    for (const auto& entry : fs::recursive_directory_iterator(out)) {
+        if (entry.is_directory()) continue;
+        const fs::path name = fs::relative(entry.path(), out);
+        const fs::path shipped = assets / name;
+        SCOPED_TRACE(name.string());
         ASSERT_TRUE(fs::exists(shipped)) << "generated but not shipped";
         EXPECT_TRUE(readFile(entry.path()) == readFile(shipped)) << "differs from the shipped file";
         ++compared;
     }
-    EXPECT_EQ(compared, 26 + 7);
+    EXPECT_EQ(compared, 26 + 7 + 7); // pictures, sounds, six icons and the Windows icon
     fs::remove_all(out);
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes every picture and sound of Tirlane into assets/ (or --out DIR).
+"""Writes every picture and sound of Tirlane, and its desktop icons (in icons/),
+into assets/ (or --out DIR).
 
 The output is the same, byte for byte, on every run: all randomness is
 seeded. Standard library only."""
@@ -15,7 +16,9 @@ import sprites  # noqa: E402
 from bmp import encode_bmp  # noqa: E402
 from board import render_table  # noqa: E402
 from canvas import Canvas  # noqa: E402
+from icons import render_icons  # noqa: E402
 from letters import render_letters  # noqa: E402
+from png import encode_ico, encode_png  # noqa: E402
 from sounds import render_sounds  # noqa: E402
 from title import render_title  # noqa: E402
 from wav import encode_wav  # noqa: E402
@@ -63,6 +66,13 @@ def main():
     os.makedirs(args.out, exist_ok=True)
     for name, canvas in pictures().items():
         write(os.path.join(args.out, name), encode_bmp(canvas.rows_rgb()))
+    icons = os.path.join(args.out, "icons")
+    os.makedirs(icons, exist_ok=True)
+    pngs = [(size, encode_png(rows)) for size, rows in render_icons().items()]
+    for size, png in pngs:
+        write(os.path.join(icons, f"tirlane-{size}.png"), png)
+    # Windows shows the 16, 32, 48 and 256 pixel ones.
+    write(os.path.join(icons, "tirlane.ico"), encode_ico([p for p in pngs if p[0] != 64 and p[0] != 128]))
     if not args.no_sound:
         for name, samples in render_sounds().items():
             write(os.path.join(args.out, name), encode_wav(samples))
