@@ -16,7 +16,7 @@ build=$(realpath -m "${1:-$root/build-win}")
 here="$root/tools/windows"
 
 "$root/tools/install-deps.sh" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-  cmake ninja-build dpkg-dev zip wine wine64
+  cmake ninja-build dpkg-dev zip
 
 prefix=$("$here/build-libs.sh")
 
@@ -71,6 +71,6 @@ EOF
 stamp=$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)
 find "$build/zip" -exec touch -h -d "@$stamp" {} +
 zip_file="$build/$name.zip"
-rm -f "$zip_file"
+rm -f "$build"/tirlane-*-win64.zip
 (cd "$build/zip" && find "$name" | LC_ALL=C sort | zip -q -X -9 "$zip_file" -@)
 echo "$zip_file"
