@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 std::string withSlash(std::string folder) {
     if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -32,7 +33,9 @@ std::string playerDataFolder() {
     return withSlash(home) + ".local/share/tirlane/";
 }
 
-// <prefix>/bin/../share/tirlane/: a moved prefix still finds its data.
+// <prefix>/share/tirlane/, from <prefix>/bin/: a moved prefix still finds
+// its data.
 std::string installedDataFolder(const std::string& executableFolder) {
-    return executableFolder + "../share/tirlane/";
+    const std::filesystem::path folder = executableFolder + "../share/tirlane/";
+    return folder.lexically_normal().string();
 }

@@ -18,6 +18,9 @@ namespace {
 constexpr size_t SCORE_BYTES = 8;
 
 SaveObserver saveObserver = nullptr;
+HiscoreSource hiscoreSource = nullptr;
+LoadObserver loadObserver = nullptr;
+bool fileWrites = true;
 
 constexpr int64_t INT32_LOW = std::numeric_limits<int32_t>::min();
 constexpr int64_t INT32_HIGH = std::numeric_limits<int32_t>::max();
@@ -67,19 +70,38 @@ int32_t decodeHiscore(const char* bytes, size_t n) {
 }
 
 int32_t loadHiscore() {
-    char bytes[SCORE_BYTES] = {};
-    const char* path = recordPath(RECORD_SCORE);
-    const size_t n = path ? readFileStart(path, bytes, SCORE_BYTES) : 0;
-    return decodeHiscore(bytes, n);
+    int32_t value = 0;
+    if (hiscoreSource) {
+        value = hiscoreSource();
+    } else {
+        char bytes[SCORE_BYTES] = {};
+        const char* path = recordPath(RECORD_SCORE);
+        const size_t n = path ? readFileStart(path, bytes, SCORE_BYTES) : 0;
+        value = decodeHiscore(bytes, n);
+    }
+    if (loadObserver) loadObserver(value);
+    return value;
 }
 
 void saveHiscore() {
     char bytes[SCORE_BYTES];
     encodeHiscore(game.hiscore, bytes);
-    writeScoreFile(bytes); // a file that cannot be written leaves the game running as it is
+    if (fileWrites) writeScoreFile(bytes); // a file that cannot be written leaves the game as it is
     if (saveObserver) saveObserver(game.hiscore);
 }
 
 void setSaveObserver(SaveObserver observer) {
     saveObserver = observer;
+}
+
+void setHiscoreSource(HiscoreSource source) {
+    hiscoreSource = source;
+}
+
+void setLoadObserver(LoadObserver observer) {
+    loadObserver = observer;
+}
+
+void setHiscoreFileWrites(bool on) {
+    fileWrites = on;
 }

@@ -21,3 +21,14 @@ int32_t decodeHiscore(const char* bytes, size_t n);
 // Called with the saved value after every save attempt (the headless trace).
 using SaveObserver = void (*)(int32_t hiscore);
 void setSaveObserver(SaveObserver observer);
+
+// Where loaded values come from: the file (no source, the default), or a
+// source that hands them out in turn (a replay played back).
+using HiscoreSource = int32_t (*)();
+void setHiscoreSource(HiscoreSource source);
+// Called with every value loaded, whichever its source (a replay recording).
+using LoadObserver = void (*)(int32_t hiscore);
+void setLoadObserver(LoadObserver observer);
+// Off, a save leaves every file alone (a replay played back); the save
+// observer still hears of it. On by default.
+void setHiscoreFileWrites(bool on);

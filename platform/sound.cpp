@@ -25,6 +25,14 @@ Mix_Chunk* cueChunks[CUE_COUNT] = {}; // absent when the file is missing or ther
 bool audioOpen = false;
 bool audioSubsystemOurs = false; // we started SDL's audio, so we stop it again
 CueObserver cueObserver = nullptr;
+bool muted = false;
+bool paused = false;
+
+// The channel's volume carries the mute, so a cue started while muted plays
+// on in silence and is heard again the moment the mute is lifted.
+void applyVolume() {
+    if (audioOpen) Mix_Volume(CUE_CHANNEL, muted ? 0 : MIX_MAX_VOLUME);
+}
 
 Mix_Chunk* chunkFor(const char* file) {
     if (!audioOpen || file == nullptr) return nullptr;
@@ -48,6 +56,7 @@ void initSound() {
         return;
     }
     audioOpen = true;
+    applyVolume();
     for (int i = 0; i < CUE_COUNT; ++i) {
         const std::string path = assetPath(cueFiles[i]);
         if (isPlainFile(path.c_str())) cueChunks[i] = Mix_LoadWAV(path.c_str());
@@ -75,4 +84,23 @@ void playCue(const char* file) {
 
 void setCueObserver(CueObserver observer) {
     cueObserver = observer;
+}
+
+void setSoundMuted(bool on) {
+    muted = on;
+    applyVolume();
+}
+
+bool soundMuted() {
+    return muted;
+}
+
+void pauseCues(bool on) {
+    if (on == paused) return;
+    paused = on;
+    if (!audioOpen) return;
+    if (on)
+        Mix_Pause(CUE_CHANNEL);
+    else
+        Mix_Resume(CUE_CHANNEL);
 }

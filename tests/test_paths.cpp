@@ -59,7 +59,7 @@ class GameFiles : public ::testing::Test {
     const fs::path prefix = scratch.path() / "prefix";
     const fs::path data = scratch.path() / "data";
     const std::string bin = slash(prefix / "bin");
-    const std::string installedData = bin + "../share/tirlane/";
+    const std::string installedData = slash(prefix / "share/tirlane");
     EnvVar dataHome{"XDG_DATA_HOME", data.c_str()};
 };
 

@@ -139,3 +139,24 @@ TEST_F(SoundCues, SetUpAgainAfterRelease) {
     playCue("Fin.wav");
     EXPECT_EQ(Mix_Playing(0), 1);
 }
+
+// Muted, every cue still starts and plays, in silence; paused, the cue that
+// plays holds still and goes on from there.
+TEST_F(SoundCues, MuteSilencesCuesTheGameStillStarts) {
+    writeWav("Cle.wav");
+    setSoundMuted(true); // before the device opens, as --mute does
+    initSound();
+    playCue("Cle.wav");
+    EXPECT_EQ(startedCues, std::vector<std::string>{"Cle.wav"});
+    EXPECT_EQ(Mix_Playing(0), 1);
+    EXPECT_EQ(Mix_Volume(0, -1), 0);
+    setSoundMuted(false);
+    EXPECT_EQ(Mix_Volume(0, -1), MIX_MAX_VOLUME);
+    EXPECT_EQ(Mix_Playing(0), 1); // the same cue, heard again
+
+    pauseCues(true);
+    EXPECT_EQ(Mix_Paused(0), 1);
+    pauseCues(false);
+    EXPECT_EQ(Mix_Paused(0), 0);
+    EXPECT_EQ(Mix_Playing(0), 1);
+}

@@ -173,3 +173,33 @@ TEST_F(Trace, BadArgumentsAndInputsExitWithStatusTwo) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Trace, BadReplaysExitWithStatusTwoAndRunNothing) {
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* args;
+    };
+    const Case cases[] = {
+        {"garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), ""},
+        {"cut short", "# tirlane replay 1\n# hiscore start 0\n0 down 32\n1 up 3", ""},
+        {"a huge call", "# tirlane replay 1\n# hiscore start 0\n123456789012345678901 down 32\n",
+         ""},
+        {"decreasing calls", "# tirlane replay 1\n# hiscore start 0\n9 down 38\n8 up 38\n", ""},
+        {"with --input as well", "# tirlane replay 1\n", " --input keys.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream("bad.replay", std::ios::binary) << c.text;
+        std::ofstream("keys.txt") << "0 down 32\n";
+        const Output r = run(std::string("--trace --replay bad.replay") + c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.lines.empty());                                    // nothing was run
+        EXPECT_EQ(r.errors.find('\n'), r.errors.size() - 1) << r.errors; // one line
+    }
+    EXPECT_FALSE(fs::exists(folder / "Score"));
+}
+
+} // namespace

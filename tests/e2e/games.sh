@@ -4,8 +4,8 @@
 # usage: games.sh <tirlane> <tirlane-headless> <source dir>
 set -uo pipefail
 
-headless=$2
-src=$3
+headless=$(realpath "$2")
+src=$(realpath "$3")
 data=$src/tests/data
 failures=0
 
@@ -95,6 +95,28 @@ bravo_at=$(grep -n '^cue [0-9]* Bravo.wav$' "$trace" | head -1 | cut -d: -f1)
 if [ -z "$save_at" ] || [ -z "$bravo_at" ] || [ "$save_at" -gt "$bravo_at" ]; then
     fail "lose: 'save 0' does not come before Bravo.wav"
 fi
+
+# --- The winning game as a replay ---------------------------------------------
+# Recorded by the runner as the window game records its runs, it plays back
+# to the victory with the very same trace, writing no file; an event that
+# matters, moved by one call, makes it fail with status 3.
+(cd "$win" && rm -f Score && "$headless" --calls "$(calls_of "$data/win.txt")" --input "$data/win.txt" \
+    --trace --write-replay win.replay >recorded) || fail "replay: the runner could not record the game"
+status=0
+(cd "$win" && rm -f Score && "$headless" --replay win.replay --trace >replayed 2>stderr) || status=$?
+[ $status = 0 ] || fail "replay: status $status: $(cat "$win/stderr")"
+cmp -s "$win/recorded" "$win/replayed" || fail "replay: the trace differs from the recorded run"
+grep -q '^call=.* screen=6 .*score=27800 ' "$win/replayed" || fail "replay: the victory is not reached"
+[ ! -e "$win/Score" ] || fail "replay: playing a replay wrote Score"
+# The first arrow of the game, a call later: the figure starts a frame late.
+first=$(grep -m1 -E '^[0-9]+ down (37|38|39|40)$' "$win/win.replay")
+moved="$(( ${first%% *} + 1 )) ${first#* }"
+sed "0,/^$first\$/s//$moved/" "$win/win.replay" >"$win/moved.replay"
+status=0
+(cd "$win" && "$headless" --replay moved.replay >/dev/null 2>stderr) || status=$?
+[ $status = 3 ] || fail "replay: a moved event gave status $status, not 3"
+grep -q 'does not replay' "$win/stderr" || fail "replay: no clear line for a replay that differs"
+echo "replay: the winning game replays exactly; moved '$first' to '$moved': $(cat "$win/stderr")"
 
 rm -rf "$win" "$lose"
 [ "$failures" = 0 ] && echo "games: all checks passed"

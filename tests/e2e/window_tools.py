@@ -2,6 +2,9 @@
 
   window_tools.py makebmp PATH [KIND]   writes a 640 x 480 test picture (KIND 0 or 1)
   window_tools.py match SHOT.ppm PIC.bmp  exit 0 when the screenshot shows the picture
+  window_tools.py same SHOT.ppm FRAME.bmp [SHARE]  exit 0 when at least SHARE (0.99) of
+                                        all pixels equal the frame's exactly
+  window_tools.py pngsize FILE.png      prints a PNG's width and height
   window_tools.py score PATH            prints the hiscore stored in a Score file
   window_tools.py close WINDOW_ID       asks the window to close, as a window manager does
 """
@@ -96,6 +99,24 @@ def match(shot_path, picture_path):
     return share >= 0.9
 
 
+def same(shot_path, frame_path, share):
+    """Whether the screenshot is the frame, pixel for pixel but for a few."""
+    shot = read_ppm(shot_path)
+    frame = read_bmp(frame_path)
+    if len(shot) < H or len(shot[0]) < W:
+        sys.exit(f"{shot_path}: smaller than {W} x {H}")
+    equal = sum(shot[y][x] == frame[y][x] for y in range(H) for x in range(W))
+    print(f"{equal} of {W * H} pixels equal")
+    return equal >= share * W * H
+
+
+def png_size(path):
+    data = open(path, "rb").read(24)
+    if data[:8] != b"\x89PNG\r\n\x1a\n" or data[12:16] != b"IHDR":
+        sys.exit(f"{path}: not a PNG")
+    print(*struct.unpack(">II", data[16:24]))
+
+
 def score(path):
     data = open(path, "rb").read()
     if len(data) != 8:
@@ -145,6 +166,10 @@ if __name__ == "__main__":
         make_bmp(args[0], int(args[1]) if len(args) > 1 else 0)
     elif command == "match":
         sys.exit(0 if match(args[0], args[1]) else 1)
+    elif command == "same":
+        sys.exit(0 if same(args[0], args[1], float(args[2]) if len(args) > 2 else 0.99) else 1)
+    elif command == "pngsize":
+        png_size(args[0])
     elif command == "score":
         score(args[0])
     elif command == "close":

@@ -84,14 +84,14 @@ resources=$(wrestool -l "$GAME_DIR/tirlane.exe")
 for type in 14 16 24; do
     grep -q -- "--type=$type " <<<"$resources" || fail "tirlane.exe has no resource of type $type: $resources"
 done
-# The icon's pictures are those of assets/icons/tirlane.ico, every size.
+# The icon's pictures are those of dist/icons/tirlane.ico, every size.
 mkdir -p "$WORK/icon/exe" "$WORK/icon/asset" "$WORK/icon/exe.png" "$WORK/icon/asset.png"
 wrestool -x --type=14 "$GAME_DIR/tirlane.exe" >"$WORK/icon/exe/tirlane.ico"
-cp "$SRC/assets/icons/tirlane.ico" "$WORK/icon/asset/"
+cp "$SRC/dist/icons/tirlane.ico" "$WORK/icon/asset/"
 icotool -x -o "$WORK/icon/exe.png" "$WORK/icon/exe/tirlane.ico"
 icotool -x -o "$WORK/icon/asset.png" "$WORK/icon/asset/tirlane.ico"
 [ -n "$(ls "$WORK/icon/asset.png")" ] && diff -r "$WORK/icon/exe.png" "$WORK/icon/asset.png" >/dev/null ||
-    fail "tirlane.exe's icon is not assets/icons/tirlane.ico: $(icotool -l "$WORK/icon/exe/tirlane.ico")"
+    fail "tirlane.exe's icon is not dist/icons/tirlane.ico: $(icotool -l "$WORK/icon/exe/tirlane.ico")"
 version=$(sed -n 's/^tirlane-\(.*\)-win64$/\1/p' <<<"$name")
 wrestool -x --raw --type=16 "$GAME_DIR/tirlane.exe" | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\0' |
     grep -q "ProductVersion$version" || fail "tirlane.exe's version information does not say $version"

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Writes every picture and sound of Tirlane, and its desktop icons (in icons/),
-into assets/ (or --out DIR).
+"""Writes every picture and sound of Tirlane into assets/ (or --out DIR), and
+its desktop icons into dist/icons/ (or --icons-out DIR).
 
 The output is the same, byte for byte, on every run: all randomness is
 seeded. Standard library only."""
@@ -61,12 +61,14 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--out", default=os.path.join(here, "..", "..", "assets"),
                         help="folder to write into (default: the repository's assets/)")
+    parser.add_argument("--icons-out", default=os.path.join(here, "..", "..", "dist", "icons"),
+                        help="folder to write the desktop icons into (default: dist/icons/)")
     parser.add_argument("--no-sound", action="store_true", help="write the pictures only")
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
     for name, canvas in pictures().items():
         write(os.path.join(args.out, name), encode_bmp(canvas.rows_rgb()))
-    icons = os.path.join(args.out, "icons")
+    icons = args.icons_out
     os.makedirs(icons, exist_ok=True)
     pngs = [(size, encode_png(rows)) for size, rows in render_icons().items()]
     for size, png in pngs:

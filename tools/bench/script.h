@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/keyscript.h"
+#include "platform/keyscript.h"
 
 using ScriptEvent = KeyEvent;
 

@@ -1,5 +1,7 @@
 // tirlane-headless: runs the real game code with scripted keys, no window,
-// no audio and no pacing, and prints a per-call trace of the game state.
+// no audio and no pacing, and prints a per-call trace of the game state. It
+// also plays replays written by the window game and checks where they end
+// (--replay), and writes a replay of its own run (--write-replay).
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -17,8 +19,9 @@
 #include "platform/display.h"
 #include "platform/hiscore.h"
 #include "platform/keyboard.h"
+#include "platform/keyscript.h"
+#include "platform/replay.h"
 #include "platform/sound.h"
-#include "tools/keyscript.h"
 
 namespace {
 
@@ -30,6 +33,8 @@ struct Shot {
 struct Options {
     long calls = -1;
     const char* input = nullptr;
+    const char* replay = nullptr;      // a replay to play and check
+    const char* writeReplay = nullptr; // where to write a replay of this run
     bool trace = false;
     std::vector<Shot> shots;     // after call C
     std::vector<Shot> flipShots; // at flip F
@@ -61,6 +66,10 @@ Options parseArgs(int argc, char** argv) {
             o.calls = numberArg(argc, argv, i, "--calls");
         } else if (a == "--input") {
             o.input = textArg(argc, argv, i, "--input");
+        } else if (a == "--replay") {
+            o.replay = textArg(argc, argv, i, "--replay");
+        } else if (a == "--write-replay") {
+            o.writeReplay = textArg(argc, argv, i, "--write-replay");
         } else if (a == "--trace") {
             o.trace = true;
         } else if (a == "--shot" || a == "--shot-flip") {
@@ -71,7 +80,9 @@ Options parseArgs(int argc, char** argv) {
             fail("unknown argument '" + a + "'");
         }
     }
-    if (o.calls < 0) fail("--calls N is required");
+    if (o.replay && o.input) fail("--input and --replay cannot be combined");
+    if (o.replay && o.writeReplay) fail("--replay and --write-replay cannot be combined");
+    if (o.calls < 0 && !o.replay) fail("--calls N is required");
     return o;
 }
 
@@ -96,6 +107,26 @@ void onSave(int32_t value) {
 size_t nextFlipShot = 0;
 std::vector<Shot> flipShotsSorted;
 
+Replay replay;
+long currentCall = 0;
+
+// A replay's end: 0 when the run stands where the file says, else 3.
+int checkReplayEnd(long calls) {
+    std::fflush(stdout);
+    const std::string difference = comparePlaybackEnd(currentReplayState(calls));
+    if (difference.empty()) return 0;
+    std::fprintf(stderr, "tirlane-headless: %s: does not replay: %s\n", options.replay,
+                 difference.c_str());
+    return 3;
+}
+
+// The window was closed within this call at this flip: the game ended there,
+// saving as Escape does, with the rest of the call never run.
+void quitWithinCall() {
+    keyDown(KEY_ESCAPE);
+    std::exit(checkReplayEnd(currentCall));
+}
+
 void presenter(const uint32_t* pixels, int pitch) {
     const long flip = flipCount();
     while (nextFlipShot < flipShotsSorted.size() && flipShotsSorted[nextFlipShot].at <= flip) {
@@ -103,6 +134,8 @@ void presenter(const uint32_t* pixels, int pitch) {
             writeScreenshot(flipShotsSorted[nextFlipShot].file.c_str(), pixels, pitch);
         ++nextFlipShot;
     }
+    if (options.replay && replay.quitCall == currentCall && replay.quitFlip == replayFlips())
+        quitWithinCall();
 }
 
 void printTrace(long call) {
@@ -130,7 +163,13 @@ void printTrace(long call) {
 
 int main(int argc, char** argv) {
     options = parseArgs(argc, argv);
-    const std::vector<KeyEvent> events = readInput(options.input);
+    std::vector<KeyEvent> events = readInput(options.input);
+    if (options.replay) {
+        std::string error;
+        if (!readReplay(options.replay, replay, error)) fail(error);
+        events = replay.events;
+        if (options.calls < 0 || options.calls > replay.end.calls) options.calls = replay.end.calls;
+    }
     tracing = options.trace;
 
     flipShotsSorted = options.flipShots;
@@ -151,6 +190,11 @@ int main(int argc, char** argv) {
     setCueObserver(onCue);
     setSaveObserver(onSave);
     setPresenter(presenter);
+    if (options.replay) startPlayback(replay);
+    if (options.writeReplay) {
+        startRecording(events.size() + 16, static_cast<size_t>(options.calls / 1000 + 64));
+        setLoadObserver(recordHiscoreRead);
+    }
     if (!initDisplay() || !initSurfaces()) {
         std::fprintf(stderr, "tirlane-headless: cannot set up the back buffer\n");
         return 1;
@@ -160,17 +204,32 @@ int main(int argc, char** argv) {
     game.hiscore = loadHiscore();
 
     size_t next = 0;
-    for (long call = 0; call < options.calls; ++call) {
+    long call = 0;
+    for (; call < options.calls; ++call) {
+        currentCall = call;
+        setReplayCall(call);
         deliverKeyEvents(events, next, call);
         if (quitRequested()) break;
         runFrame();
+        digestCall();
         if (tracing) printTrace(call);
         for (const Shot& shot : options.shots)
             if (shot.at == call && backBufferPixels())
                 writeScreenshot(shot.file.c_str(), backBufferPixels(), backBufferPitch());
     }
     std::fflush(stdout);
+    int status = 0;
+    if (options.writeReplay) {
+        finishRecording(currentReplayState(call));
+        if (!writeRecording(options.writeReplay,
+                            (std::string(options.writeReplay) + ".new").c_str())) {
+            std::fprintf(stderr, "tirlane-headless: cannot write replay '%s'\n",
+                         options.writeReplay);
+            status = 1;
+        }
+    }
+    if (options.replay) status = checkReplayEnd(call);
     releaseDisplay();
     releaseSound();
-    return 0;
+    return status;
 }

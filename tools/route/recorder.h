@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "tools/keyscript.h"
+#include "platform/keyscript.h"
 
 struct Recorder {
     std::vector<KeyEvent> events;

@@ -1,6 +1,7 @@
 // Key scripts: the headless runner's input files ("C down CODE" or
 // "C up CODE", C the 0-based call the event comes before; blank lines and
-// '#' comments ignored), shared by the runner and the measuring tools.
+// '#' comments ignored), shared by the runner and the measuring tools, and
+// the body of every replay (platform/replay.h).
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,7 @@ bool parseCount(const char* text, long& value);
 // or its call index decreases.
 bool readKeyScript(const char* path, std::vector<KeyEvent>& events, std::string& error);
 
-// Delivers the events of `call` through the game's key handling, in order;
-// `next` is the index of the first event not yet delivered.
+// Delivers the events of `call` through the game's key handling, in order
+// (and to the replay recording, when one runs); `next` is the index of the
+// first event not yet delivered.
 void deliverKeyEvents(const std::vector<KeyEvent>& events, size_t& next, long call);

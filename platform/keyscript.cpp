@@ -1,4 +1,4 @@
-#include "tools/keyscript.h"
+#include "platform/keyscript.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/keyboard.h"
+#include "platform/replay.h"
 
 namespace {
 
@@ -76,6 +77,7 @@ bool readKeyScript(const char* path, std::vector<KeyEvent>& events, std::string&
 
 void deliverKeyEvents(const std::vector<KeyEvent>& events, size_t& next, long call) {
     for (; next < events.size() && events[next].call == call; ++next) {
+        recordKey(events[next].down, events[next].code);
         if (events[next].down)
             keyDown(events[next].code);
         else

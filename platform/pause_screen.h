@@ -1,0 +1,15 @@
+// The picture shown while the game is paused: the last frame darkened, with
+// the word PAUSED and how to go on. It is made on the way to the screen from
+// a copy, never in the game's back buffer, so no picture of the game changes.
+#pragma once
+
+#include <cstdint>
+
+// Makes room for the picture (once, before play). False leaves the pause
+// showing the last frame as it is.
+bool initPauseScreen();
+void releasePauseScreen();
+
+// The paused picture of a frame (0x00RRGGBB, `pitch` pixels a row), 640 x 480
+// with a pitch of 640; null when there is no room for it.
+const uint32_t* pauseScreenOf(const uint32_t* frame, int pitch);

@@ -1,0 +1,500 @@
+#include "platform/replay.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+
+#include "game/state.h"
+#include "platform/display.h"
+#include "platform/files.h"
+#include "platform/hiscore.h"
+
+namespace {
+
+long currentCall = 0;
+
+// FNV-1a over the game's whole state after each call.
+constexpr uint64_t DIGEST_START = 0xcbf29ce484222325ull;
+constexpr uint64_t DIGEST_PRIME = 0x100000001b3ull;
+uint64_t runDigest = DIGEST_START;
+long flipBase = 0; // flips are counted from the start of the recording or playback
+
+void mix(int64_t value) {
+    for (int i = 0; i < 8; ++i) {
+        runDigest ^= static_cast<uint8_t>(value >> (8 * i));
+        runDigest *= DIGEST_PRIME;
+    }
+}
+
+bool isReplayKey(int code) {
+    return code == KEY_ESCAPE || code == KEY_SPACE || (code >= KEY_LEFT && code <= KEY_DOWN);
+}
+
+// --- Reading
+
+bool parseLong(const char* text, long& value) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0') return false;
+    value = v;
+    return true;
+}
+
+bool parseInt32(const char* text, int32_t& value) {
+    long v = 0;
+    if (!parseLong(text, v) || v < INT32_MIN || v > INT32_MAX) return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+bool parseCall(const char* text, long& value) {
+    return parseCount(text, value) && value <= REPLAY_MAX_CALLS;
+}
+
+// "name=VALUE" with the expected name.
+bool parseField(const char* token, const char* name, long& value) {
+    const size_t n = std::strlen(name);
+    return std::strncmp(token, name, n) == 0 && token[n] == '=' && parseLong(token + n + 1, value);
+}
+
+bool parseDigest(const char* token, uint64_t& digest) {
+    if (std::strncmp(token, "digest=", 7) != 0 || std::strlen(token + 7) != 16) return false;
+    char* end = nullptr;
+    errno = 0;
+    digest = std::strtoull(token + 7, &end, 16);
+    return errno == 0 && *end == '\0';
+}
+
+bool parseEnd(char* rest, ReplayState& end) {
+    const char* names[] = {"calls", "flips", "score", "hiscore", "lives", "screen"};
+    long values[6] = {};
+    uint64_t digest = 0;
+    char* save = nullptr;
+    int i = 0;
+    for (char* token = strtok_r(rest, " \t\r\n", &save); token;
+         token = strtok_r(nullptr, " \t\r\n", &save), ++i) {
+        if (i < 6 ? !parseField(token, names[i], values[i]) : i > 6 || !parseDigest(token, digest))
+            return false;
+    }
+    if (i != 7 || values[0] < 0 || values[0] > REPLAY_MAX_CALLS || values[1] < 0) return false;
+    for (int k = 2; k < 6; ++k)
+        if (values[k] < INT32_MIN || values[k] > INT32_MAX) return false;
+    end = {values[0],
+           values[1],
+           static_cast<int32_t>(values[2]),
+           static_cast<int32_t>(values[3]),
+           static_cast<int32_t>(values[4]),
+           static_cast<int32_t>(values[5]),
+           digest};
+    return true;
+}
+
+// One '#' line. Returns false with the reason for a malformed known line;
+// unknown ones are comments.
+bool readHashLine(char* text, Replay& replay, bool& ended, std::string& why) {
+    while (*text == ' ' || *text == '\t') ++text;
+    if (std::strncmp(text, "end", 3) == 0 && (text[3] == ' ' || text[3] == '\t')) {
+        if (!parseEnd(text + 4, replay.end)) {
+            why = "malformed end line";
+            return false;
+        }
+        ended = true;
+        return true;
+    }
+    char* save = nullptr;
+    char* word = strtok_r(text, " \t\r\n", &save);
+    if (!word) return true;
+    char* a = strtok_r(nullptr, " \t\r\n", &save);
+    char* b = strtok_r(nullptr, " \t\r\n", &save);
+    char* extra = strtok_r(nullptr, " \t\r\n", &save);
+    if (std::strcmp(word, "hiscore") == 0) {
+        HiscoreRead read{};
+        const bool atStart = a && std::strcmp(a, "start") == 0;
+        if (atStart)
+            read.call = HISCORE_READ_AT_START;
+        else if (!parseCall(a, read.call)) {
+            why = "bad call in a hiscore line";
+            return false;
+        }
+        if (!parseInt32(b, read.value) || extra) {
+            why = "bad hiscore line";
+            return false;
+        }
+        if (atStart != replay.reads.empty() ||
+            (!replay.reads.empty() && read.call < replay.reads.back().call)) {
+            why = atStart ? "a second start-up hiscore" : "hiscore lines out of order";
+            return false;
+        }
+        replay.reads.push_back(read);
+    } else if (std::strcmp(word, "quit") == 0) {
+        if (!parseCall(a, replay.quitCall) || !parseCall(b, replay.quitFlip) || extra) {
+            why = "bad quit line";
+            return false;
+        }
+    } else if (std::strcmp(word, "truncated") == 0) {
+        if (!parseCall(a, replay.truncatedAt) || b) {
+            why = "bad truncated line";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool checkWhole(const Replay& r, std::string& why) {
+    if (r.reads.empty()) {
+        why = "no start-up hiscore";
+        return false;
+    }
+    for (const KeyEvent& e : r.events) {
+        if (e.call > r.end.calls) {
+            why = "a key event after the last call";
+            return false;
+        }
+    }
+    for (const HiscoreRead& read : r.reads) {
+        if (read.call >= r.end.calls + (r.quitCall >= 0 ? 1 : 0)) {
+            why = "a hiscore read after the last call";
+            return false;
+        }
+    }
+    if (r.quitCall >= 0 && (r.quitCall != r.end.calls || r.quitFlip < 1)) {
+        why = "the quit line does not match the end";
+        return false;
+    }
+    if (r.truncatedAt >= 0 && r.truncatedAt != r.end.calls) {
+        why = "the truncated line does not match the end";
+        return false;
+    }
+    return true;
+}
+
+// --- Recording
+
+struct Recorder {
+    std::unique_ptr<KeyEvent[]> events;
+    std::unique_ptr<HiscoreRead[]> reads;
+    size_t maxEvents = 0, maxReads = 0;
+    size_t eventCount = 0, readCount = 0;
+    bool on = false;
+    long quitCall = -1, quitFlip = -1;
+    long truncatedAt = -1;
+    ReplayState truncatedState{};
+    ReplayState end{};
+    bool finished = false;
+};
+Recorder rec;
+
+// Stops recording before the current call, which is about to run: the state
+// now is the end of what the file holds.
+void truncateHere() {
+    if (rec.truncatedAt >= 0) return;
+    rec.truncatedAt = currentCall;
+    rec.truncatedState = currentReplayState(currentCall);
+    // Events already stamped with this call would come after the end.
+    while (rec.eventCount > 0 && rec.events[rec.eventCount - 1].call >= currentCall)
+        --rec.eventCount;
+}
+
+// --- Playback
+
+struct Player {
+    const Replay* replay = nullptr;
+    size_t nextRead = 0;
+    std::string divergence; // the first difference seen while playing
+};
+Player player;
+
+int32_t playedHiscore() {
+    const Replay& r = *player.replay;
+    if (player.nextRead >= r.reads.size()) {
+        if (player.divergence.empty())
+            player.divergence = "the run read a hiscore in call " + std::to_string(currentCall) +
+                                " that the replay does not hold";
+        return 0;
+    }
+    const HiscoreRead& read = r.reads[player.nextRead++];
+    const long expected = player.nextRead == 1 ? HISCORE_READ_AT_START : currentCall;
+    if (read.call != expected && player.divergence.empty())
+        player.divergence = "a hiscore was read in call " + std::to_string(currentCall) +
+                            ", the replay has it in call " + std::to_string(read.call);
+    return read.value;
+}
+
+} // namespace
+
+ReplayState currentReplayState(long calls) {
+    return {calls,    flipCount() - flipBase, game.score, game.hiscore, game.lives, game.screen,
+            runDigest};
+}
+
+std::string describeReplayState(const ReplayState& s) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "calls=%ld flips=%ld score=%d hiscore=%d lives=%d screen=%d digest=%016llx",
+                  s.calls, s.flips, s.score, s.hiscore, s.lives, s.screen,
+                  static_cast<unsigned long long>(s.digest));
+    return text;
+}
+
+void digestCall() {
+    const GameState& g = game;
+    for (int32_t field :
+         {g.screen, g.preparedScreen, g.phase, g.lives, g.score, g.hiscore, g.playerX, g.playerY,
+          g.moveX, g.moveY, g.crossingSide, g.heldKey, g.demoPos, g.demoWait, int32_t(g.soundOn)})
+        mix(field);
+    for (int i = 1; i <= SIDE_COUNT; ++i) mix(sides[i]);
+    for (int i = 1; i <= BOX_COUNT; ++i) mix(boxes[i]);
+    for (int i = 1; i <= GUARD_COUNT; ++i)
+        mix(int64_t(guards[i].pos) << 32 | uint32_t(guards[i].vel));
+    mix(flipCount() - flipBase);
+}
+
+bool readReplay(const char* path, Replay& replay, std::string& error) {
+    replay = Replay{};
+    std::ifstream f;
+    if (isPlainFile(path)) f.open(path, std::ios::binary);
+    if (!f.is_open()) {
+        error = std::string("cannot read replay '") + path + "'";
+        return false;
+    }
+    // Far beyond any run's recording (a million events is about 14 MB), and
+    // a bound on what reading a hostile file may take.
+    constexpr std::streamoff LARGEST_FILE = 64 << 20;
+    f.seekg(0, std::ios::end);
+    const std::streamoff size = f.tellg();
+    f.seekg(0, std::ios::beg);
+    if (size < 0 || size > LARGEST_FILE) {
+        error = std::string(path) + ": too large for a replay";
+        return false;
+    }
+    constexpr size_t LONGEST_LINE = 500;
+    std::string text;
+    long lineNo = 0;
+    bool ended = false, ok = true;
+    std::string why;
+    while (ok && std::getline(f, text)) {
+        ++lineNo;
+        const size_t length = text.size();
+        if (text.find('\0') != std::string::npos) {
+            why = lineNo == 1 ? "not a Tirlane replay (it holds binary data)"
+                              : "a line holds a zero byte";
+            ok = false;
+            break;
+        }
+        if (f.eof()) {
+            // Every line the game writes ends with a newline.
+            why = "cut short: the last line is incomplete";
+            ok = false;
+            break;
+        }
+        if (length > LONGEST_LINE) {
+            why = "line too long";
+            ok = false;
+            break;
+        }
+        char line[LONGEST_LINE + 2];
+        std::memcpy(line, text.c_str(), length + 1);
+        char* p = line;
+        while (*p == ' ' || *p == '\t') ++p;
+        const bool blank = *p == '\0' || *p == '\n' || *p == '\r';
+        if (lineNo == 1) {
+            int format = 0;
+            char tail[2];
+            if (std::sscanf(p, "# tirlane replay %d %1s", &format, tail) != 1) {
+                why = "not a Tirlane replay (no '# tirlane replay' first line)";
+                ok = false;
+            } else if (format != REPLAY_FORMAT) {
+                why = "replay format " + std::to_string(format) + " is not supported";
+                ok = false;
+            }
+            continue;
+        }
+        if (blank) continue;
+        if (ended) {
+            why = "lines after the end line";
+            ok = false;
+        } else if (*p == '#') {
+            ok = readHashLine(p + 1, replay, ended, why);
+        } else {
+            char callText[32], kind[16], codeText[32], extra[2];
+            long call = 0, code = 0;
+            const bool parsed =
+                std::sscanf(p, "%31s %15s %31s %1s", callText, kind, codeText, extra) == 3 &&
+                parseCall(callText, call) && parseCount(codeText, code) &&
+                (std::strcmp(kind, "down") == 0 || std::strcmp(kind, "up") == 0);
+            if (!parsed) {
+                why = "expected 'C down CODE' or 'C up CODE'";
+                ok = false;
+            } else if (!isReplayKey(static_cast<int>(code)) || code > INT_MAX) {
+                why = "key code " + std::to_string(code) + " is not one the game uses";
+                ok = false;
+            } else if (!replay.events.empty() && call < replay.events.back().call) {
+                why = "call index decreases";
+                ok = false;
+            } else {
+                replay.events.push_back({call, std::strcmp(kind, "down") == 0, int(code)});
+            }
+        }
+    }
+    const bool readError = f.bad();
+    const std::string where = std::string(path) + ":" + std::to_string(lineNo) + ": ";
+    if (!ok) {
+        error = where + why;
+        return false;
+    }
+    if (readError || lineNo == 0) {
+        error = std::string(path) + ": " + (readError ? "cannot read" : "empty file, not a replay");
+        return false;
+    }
+    if (!ended) {
+        error = std::string(path) + ": cut short (no end line)";
+        return false;
+    }
+    if (!checkWhole(replay, why)) {
+        error = std::string(path) + ": " + why;
+        return false;
+    }
+    return true;
+}
+
+void setReplayCall(long call) {
+    currentCall = call;
+    // Between calls: a recording with no room left for the reads of another
+    // call ends here, where the game's state is the end of what it holds.
+    if (rec.on && rec.truncatedAt < 0 && call >= 0 && rec.readCount + 2 > rec.maxReads)
+        truncateHere();
+}
+
+void startRecording(size_t maxEvents, size_t maxReads) {
+    rec = Recorder{};
+    runDigest = DIGEST_START;
+    flipBase = flipCount();
+    currentCall = HISCORE_READ_AT_START;
+    rec.events.reset(new (std::nothrow) KeyEvent[maxEvents]);
+    rec.reads.reset(new (std::nothrow) HiscoreRead[maxReads]);
+    rec.on = rec.events && rec.reads && maxReads > 0;
+    rec.maxEvents = rec.on ? maxEvents : 0;
+    rec.maxReads = rec.on ? maxReads : 0;
+}
+
+bool recording() {
+    return rec.on;
+}
+
+void recordKey(bool down, int code) {
+    if (!rec.on || rec.truncatedAt >= 0 || !isReplayKey(code)) return;
+    const bool held = code != KEY_ESCAPE;
+    if (held && down && code == game.heldKey) return; // a repeat: nothing changes
+    if (!down && code != game.heldKey) return;        // not the held key: nothing changes
+    if (rec.eventCount == rec.maxEvents) return truncateHere();
+    rec.events[rec.eventCount++] = {currentCall < 0 ? 0 : currentCall, down, code};
+}
+
+void recordHiscoreRead(int32_t value) {
+    if (!rec.on || rec.truncatedAt >= 0) return;
+    if (rec.readCount == rec.maxReads) return; // setReplayCall ends the recording first
+    rec.reads[rec.readCount++] = {currentCall, value};
+}
+
+long replayFlips() {
+    return flipCount() - flipBase;
+}
+
+void recordQuitWithinCall() {
+    if (!rec.on || rec.truncatedAt >= 0) return;
+    rec.quitCall = currentCall;
+    rec.quitFlip = replayFlips();
+}
+
+void finishRecording(const ReplayState& end) {
+    if (!rec.on) return;
+    rec.end = rec.truncatedAt >= 0 ? rec.truncatedState : end;
+    rec.finished = true;
+}
+
+std::string recordingText() {
+    std::string text = "# tirlane replay " + std::to_string(REPLAY_FORMAT) + "\n";
+    text += std::string("# game ") + TIRLANE_VERSION + "\n";
+    size_t e = 0, r = 0;
+    char line[96];
+    // Reads and events in call order; a read within call C comes after the
+    // events delivered before it.
+    while (e < rec.eventCount || r < rec.readCount) {
+        const bool readFirst =
+            r < rec.readCount && (e == rec.eventCount || rec.reads[r].call < rec.events[e].call ||
+                                  rec.reads[r].call == HISCORE_READ_AT_START);
+        if (readFirst) {
+            const HiscoreRead& read = rec.reads[r++];
+            if (read.call == HISCORE_READ_AT_START)
+                std::snprintf(line, sizeof line, "# hiscore start %d\n", read.value);
+            else
+                std::snprintf(line, sizeof line, "# hiscore %ld %d\n", read.call, read.value);
+        } else {
+            const KeyEvent& event = rec.events[e++];
+            std::snprintf(line, sizeof line, "%ld %s %d\n", event.call, event.down ? "down" : "up",
+                          event.code);
+        }
+        text += line;
+    }
+    if (rec.truncatedAt >= 0) {
+        text += "# truncated " + std::to_string(rec.truncatedAt) + "\n";
+    } else if (rec.quitCall >= 0) {
+        text +=
+            "# quit " + std::to_string(rec.quitCall) + " " + std::to_string(rec.quitFlip) + "\n";
+    }
+    text += "# end " + describeReplayState(rec.end) + "\n";
+    return text;
+}
+
+bool writeRecording(const char* path, const char* tempPath) {
+    if (!rec.on || !rec.finished || !path || !tempPath) return false;
+    const std::string text = recordingText();
+    return replaceFile(path, tempPath, text.data(), text.size());
+}
+
+void startPlayback(const Replay& replay) {
+    player = Player{};
+    player.replay = &replay;
+    runDigest = DIGEST_START;
+    flipBase = flipCount();
+    currentCall = HISCORE_READ_AT_START;
+    setHiscoreSource(playedHiscore);
+    setHiscoreFileWrites(false);
+}
+
+void stopPlayback() {
+    player = Player{};
+    setHiscoreSource(nullptr);
+    setHiscoreFileWrites(true);
+}
+
+std::string comparePlaybackEnd(const ReplayState& now) {
+    if (!player.replay) return "no replay is playing";
+    if (!player.divergence.empty()) return player.divergence;
+    if (player.nextRead != player.replay->reads.size())
+        return "the run read " + std::to_string(player.nextRead) +
+               " hiscore values, the replay holds " + std::to_string(player.replay->reads.size());
+    const ReplayState& want = player.replay->end;
+    std::string got, wanted;
+    auto differs = [&](const char* name, long a, long b) {
+        if (a == b) return;
+        got += std::string(got.empty() ? "" : " ") + name + "=" + std::to_string(a);
+        wanted += std::string(wanted.empty() ? "" : " ") + name + "=" + std::to_string(b);
+    };
+    differs("calls", now.calls, want.calls);
+    differs("flips", now.flips, want.flips);
+    differs("score", now.score, want.score);
+    differs("hiscore", now.hiscore, want.hiscore);
+    differs("lives", now.lives, want.lives);
+    differs("screen", now.screen, want.screen);
+    if (!got.empty()) return "the run ended with " + got + " where the replay has " + wanted;
+    if (now.digest != want.digest)
+        return "the run ended in the same state but went another way (the digest differs)";
+    return {};
+}
