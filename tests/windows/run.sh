@@ -27,6 +27,10 @@ LINUX_RUNNER=$(realpath "$3")
 SRC=$(cd "$(dirname "$0")/../.." && pwd)
 "$SRC/tools/install-deps.sh" wine wine64 xvfb xdotool imagemagick unzip icoutils binutils-mingw-w64-x86-64
 
+# The game picks its own video and audio, as on a player's machine (the test
+# run sets SDL's dummy drivers for the Linux suite).
+unset SDL_VIDEODRIVER SDL_AUDIODRIVER
+
 WORK=$(mktemp -d /tmp/tirlane-windows-XXXXXX)
 export WINEPREFIX="$WORK/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C
 XVFB_PID=""
@@ -60,7 +64,7 @@ GAME_DIR="$WINEPREFIX/drive_c/Games/$name"
 mkdir -p "$WINEPREFIX/drive_c/Games"
 unzip -q "$ZIP" -d "$WINEPREFIX/drive_c/Games" || fail "cannot unpack $ZIP"
 {
-    printf '%s\n' tirlane.exe README.txt licences/README.txt
+    printf '%s\n' tirlane.exe README.txt LICENSE.txt licences/README.txt
     for l in SDL2 SDL2_ttf SDL2_mixer FreeType MinGW-w64-runtime GCC-runtime; do echo "licences/$l.txt"; done
     find "$SRC/assets" -maxdepth 1 -type f -printf '%f\n'
 } | sort >"$WORK/expected"
@@ -102,8 +106,9 @@ echo "ok: $name holds $(wc -l <"$WORK/packed") files; tirlane.exe needs only $(d
 header() { sed -n "1s/.* $2 \\([0-9][0-9]*\\).*/\\1/p" "$1"; }
 
 # play GAME FOLDER RUNNER...: runs a committed game in FOLDER with pictures
-# taken along the way: the first frame, one halfway through the calls, and
-# one three quarters through the flips (most flips are in sequences).
+# taken along the way (the first frame, one halfway through the calls, one
+# three quarters through the flips: most flips are in sequences) and writes
+# its replay.
 play() {
     local game=$1 folder=$2 calls flips
     shift 2
@@ -112,14 +117,16 @@ play() {
     [ -n "$calls" ] && [ -n "$flips" ] || fail "$(basename "$game"): no call and flip counts in its header"
     mkdir -p "$folder"
     (cd "$folder" && "$@" --calls "$calls" --input "$game" --trace --shot 0 title.bmp \
-        --shot $((calls / 2)) play.bmp --shot-flip $((flips * 3 / 4)) flip.bmp >trace) ||
+        --shot $((calls / 2)) play.bmp --shot-flip $((flips * 3 / 4)) flip.bmp \
+        --write-replay replay.txt >trace) ||
         fail "$(basename "$game"): the runner failed in $folder"
 }
 
-# same_run LABEL A B: the two folders hold the same trace, pictures and Score.
+# same_run LABEL A B: the two folders hold the same trace, pictures, replay
+# and Score.
 same_run() {
     local file
-    for file in trace Score title.bmp play.bmp flip.bmp; do
+    for file in trace Score title.bmp play.bmp flip.bmp replay.txt; do
         [ -f "$2/$file" ] || fail "$1: no $file from $(basename "$2")"
         cmp -s "$2/$file" "$3/$file" || fail "$1: $file differs between Linux and Windows: $(cmp "$2/$file" "$3/$file")"
     done
@@ -133,8 +140,14 @@ for game in win lose; do
     play "$SRC/tests/data/$game.txt" "$WORK/$game-linux" "$LINUX_RUNNER"
     play "$SRC/tests/data/$game.txt" "$WORK/$game-windows" wine "$WINBUILD/tirlane-headless.exe"
     same_run "$game" "$WORK/$game-linux" "$WORK/$game-windows"
-    echo "ok: $game: $(grep -c '^call=' "$WORK/$game-windows/trace") calls, trace, pictures and Score the same"
+    echo "ok: $game: $(grep -c '^call=' "$WORK/$game-windows/trace") calls, trace, pictures, replay and Score the same"
 done
+# The replay the Linux runner wrote plays back to the same end on Windows.
+mkdir -p "$WORK/replay"
+cp "$SRC"/assets/*.* "$WORK/replay"/
+(cd "$WORK/replay" && wine "$WINBUILD/tirlane-headless.exe" --replay "$WORK/win-linux/replay.txt" >/dev/null 2>"$WORK/replay.err") ||
+    fail "the winning game's Linux replay does not play back on Windows: $(cat "$WORK/replay.err")"
+echo "ok: the Linux runner's replay of the winning game plays back on Windows"
 # The winning game in the losing game's folder: its saves replace a Score
 # that holds another record (msvcrt's rename would refuse to).
 cmp -s "$WORK/lose-windows/Score" "$WORK/win-windows/Score" &&

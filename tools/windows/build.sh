@@ -6,9 +6,10 @@
 #
 # makes BUILD_DIR/tirlane-<version>-win64.zip, holding one folder with
 # tirlane.exe (static: it needs no DLL beyond Windows' own), the pictures,
-# sounds and font, README.txt and the licences. The headless runner and the
-# save loop of the tests are built beside it, not packed. The libraries come
-# from the cache (build-libs.sh); installs what it needs first.
+# sounds and font, README.txt, LICENSE.txt and the libraries' licences. The
+# headless runner and the save loop of the tests are built beside it, not
+# packed. The libraries come from the cache (build-libs.sh); installs what it
+# needs first.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -41,6 +42,7 @@ x86_64-w64-mingw32-strip -o "$stage/tirlane.exe" "$build/tirlane.exe"
 find "$root/assets" -maxdepth 1 -type f -exec cp {} "$stage/" \;
 # Text files for Notepad: CR LF line ends.
 sed 's/$/\r/' "$root/README.md" >"$stage/README.txt"
+sed 's/$/\r/' "$root/LICENSE" >"$stage/LICENSE.txt"
 
 # The licences of what is linked into tirlane.exe: each library's full
 # copyright file from its Debian source package, and the compiler's runtime.
@@ -53,12 +55,14 @@ licence FreeType "$src/$(cat "$src/freetype.dir")/docs/FTL.TXT"
 licence MinGW-w64-runtime /usr/share/doc/mingw-w64-x86-64-dev/copyright
 licence GCC-runtime /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright
 sed 's/$/\r/' >"$stage/licences/README.txt" <<'EOF'
+Tirlane itself is under the MIT licence (LICENSE.txt beside the game).
 tirlane.exe holds these libraries, linked in statically:
 
-  SDL2, SDL2_ttf and SDL2_mixer (zlib licence)            SDL2*.txt
-  FreeType, used under the FreeType License (FTL)         FreeType.txt
-  the MinGW-w64 runtime and winpthreads                    MinGW-w64-runtime.txt
-  the GCC runtime libraries (GCC Runtime Library Exception) GCC-runtime.txt
+  SDL2, SDL2_ttf and SDL2_mixer (zlib licence)     SDL2.txt, SDL2_ttf.txt, SDL2_mixer.txt
+  FreeType, under the FreeType License (FTL)        FreeType.txt
+  the MinGW-w64 runtime and winpthreads             MinGW-w64-runtime.txt
+  the GCC runtime libraries (with the GCC Runtime
+  Library Exception)                                GCC-runtime.txt
 
 Portions of this software are copyright (C) 2022 The FreeType Project
 (www.freetype.org). All rights reserved.

@@ -4,8 +4,7 @@
 # stays a console program with a main of its own.
 enable_language(RC)
 
-set(TIRLANE_ICON ${CMAKE_SOURCE_DIR}/dist/icons/tirlane.ico CACHE FILEPATH
-  "The program's icon, in all its sizes")
+set(TIRLANE_ICON ${CMAKE_SOURCE_DIR}/dist/icons/tirlane.ico)
 if(NOT EXISTS ${TIRLANE_ICON})
   message(FATAL_ERROR "The program's icon ${TIRLANE_ICON} is missing")
 endif()
