@@ -32,31 +32,18 @@ SRC=$(cd "$(dirname "$0")/../.." && pwd)
 unset SDL_VIDEODRIVER SDL_AUDIODRIVER
 
 WORK=$(mktemp -d /tmp/tirlane-windows-XXXXXX)
-export WINEPREFIX="$WORK/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C
-XVFB_PID=""
+export LC_ALL=C
+source "$SRC/tools/windows/wine-session.sh"
 GAME_PID=""
 cleanup() {
     set +e
     [ -n "$GAME_PID" ] && kill -9 "$GAME_PID" 2>/dev/null
-    wineserver -k 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    wine_session_end
     wait 2>/dev/null
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-
-# The screen comes first: Wine's desktop, made at its first start, keeps the
-# display it found then.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [ -s "$WORK/display" ] && break
-    sleep 0.1
-done
-[ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$WORK/display")"
-
-wine wineboot -i >"$WORK/wineboot.log" 2>&1 || fail "wine cannot make its prefix: $(tail -n 5 "$WORK/wineboot.log")"
+wine_session_start "$WORK" 2>"$WORK/session.err" || fail "$(cat "$WORK/session.err")"
 
 # --- The zip ------------------------------------------------------------------
 name=$(basename "$ZIP" .zip)

@@ -22,23 +22,15 @@ for tool in wine Xvfb unzip; do
 done
 
 work=$(mktemp -d /tmp/tirlane-pacing-XXXXXX)
-export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-xvfb_pid=""
+source "$root/tools/windows/wine-session.sh"
 cleanup() {
   set +e
-  wineserver -k 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wine_session_end
   wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "pacing.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")"
-wine wineboot -i >/dev/null 2>&1
+wine_session_start "$work" || exit 1
 unzip -q "$zip" -d "$work/game"
 game=$(ls -d "$work"/game/*/)
 
