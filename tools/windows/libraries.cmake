@@ -9,4 +9,5 @@ find_package(SDL2_mixer REQUIRED CONFIG)
 # player's folder (shell32, ole32, uuid).
 set(SDL_TARGETS SDL2_ttf::SDL2_ttf-static SDL2_mixer::SDL2_mixer-static SDL2::SDL2-static
   winmm shell32 ole32 uuid)
-add_link_options(-static)
+# No link time stamped into the programs: the same sources make the same zip.
+add_link_options(-static -Wl,--no-insert-timestamp)
