@@ -3,8 +3,13 @@
 #include <SDL.h>
 
 #include "game/state.h"
+#include "platform/display.h"
 #include "platform/gamepad.h"
+#include "platform/held_keys.h"
 #include "platform/keyboard.h"
+#include "platform/pause_screen.h"
+#include "platform/replay.h"
+#include "platform/sound.h"
 #include "platform/window.h"
 
 namespace {
@@ -29,30 +34,89 @@ int gameKeyCode(SDL_Keycode key) {
     }
 }
 
+HeldKeys heldKeys;
+bool gameKeysIgnored = false;
+bool playerStopped = false;
+void (*endWithinCall)() = nullptr;
+
+constexpr int PAUSED_BY_PLAYER = 1;
+constexpr int PAUSED_BY_FOCUS = 2;
+int pauseReasons = 0;
+
+// Hands a key event to the game, and to the replay being recorded.
+void deliver(bool down, int code) {
+    if (gameKeysIgnored) {
+        if (down && code == KEY_ESCAPE && !quitRequested()) {
+            playerStopped = true;
+            keyDown(KEY_ESCAPE);
+        }
+        return;
+    }
+    recordKey(down, code);
+    if (down)
+        keyDown(code);
+    else
+        keyUp(code);
+}
+
+void deliver(const KeyDeliveries& keys) {
+    for (int i = 0; i < keys.count; ++i) deliver(keys.items[i].down, keys.items[i].code);
+}
+
+void press(int holder, int code) {
+    deliver(heldKeys.press(holder, code));
+}
+
+void release(int holder, int code) {
+    deliver(heldKeys.release(holder, code, game.heldKey));
+}
+
+void setPause(int reason, bool on) {
+    pauseReasons = on ? pauseReasons | reason : pauseReasons & ~reason;
+}
+
 bool isScreenToggle(const SDL_KeyboardEvent& key) {
     return key.keysym.sym == SDLK_F11 ||
            ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) &&
             (key.keysym.mod & KMOD_ALT));
 }
 
-void handleKey(const SDL_KeyboardEvent& key) {
+bool isPauseKey(const SDL_KeyboardEvent& key) {
+    return key.keysym.sym == SDLK_p || key.keysym.sym == SDLK_PAUSE;
+}
+
+// Keys that act on the window, never on the game: handled at once, even
+// within a call.
+bool isWindowKey(const SDL_KeyboardEvent& key) {
+    return isScreenToggle(key) || isPauseKey(key) || key.keysym.sym == SDLK_m;
+}
+
+void handleWindowKey(const SDL_KeyboardEvent& key) {
+    if (key.state != SDL_PRESSED || key.repeat) return;
     if (isScreenToggle(key)) {
-        if (key.state == SDL_PRESSED && !key.repeat) toggleFullScreen();
-        return;
+        toggleFullScreen();
+    } else if (isPauseKey(key)) {
+        setPause(PAUSED_BY_PLAYER, !(pauseReasons & PAUSED_BY_PLAYER));
+    } else {
+        setSoundMuted(!soundMuted());
     }
+}
+
+void handleKey(const SDL_KeyboardEvent& key) {
+    if (isWindowKey(key)) return handleWindowKey(key);
     const int code = gameKeyCode(key.keysym.sym);
     if (code == 0) return;
     // A repeat stores the same key again, as the game expects.
     if (key.state == SDL_PRESSED) {
-        keyDown(code);
+        press(HOLDER_KEYBOARD, code);
     } else {
-        keyUp(code);
+        release(HOLDER_KEYBOARD, code);
     }
 }
 
-// Closing the window ends the game the way Escape does.
+// Closing the window between calls ends the game the way Escape does.
 void closeRequested() {
-    if (!quitRequested()) keyDown(KEY_ESCAPE);
+    if (!quitRequested()) deliver(true, KEY_ESCAPE);
 }
 
 struct Gamepad {
@@ -63,6 +127,11 @@ struct Gamepad {
 constexpr int MAX_GAMEPADS = 8;
 Gamepad gamepads[MAX_GAMEPADS];
 
+// A gamepad holds keys as the slot after the keyboard's.
+int holderOf(const Gamepad& pad) {
+    return 1 + static_cast<int>(&pad - gamepads);
+}
+
 Gamepad* findGamepad(SDL_JoystickID id) {
     for (Gamepad& pad : gamepads) {
         if (pad.controller && pad.id == id) return &pad;
@@ -70,12 +139,12 @@ Gamepad* findGamepad(SDL_JoystickID id) {
     return nullptr;
 }
 
-void send(const PadKeyEvents& keys) {
+void send(const Gamepad& pad, const PadKeyEvents& keys) {
     for (int i = 0; i < keys.count; ++i) {
         if (keys.events[i].down) {
-            keyDown(keys.events[i].code);
+            press(holderOf(pad), keys.events[i].code);
         } else {
-            keyUp(keys.events[i].code);
+            release(holderOf(pad), keys.events[i].code);
         }
     }
 }
@@ -100,7 +169,8 @@ void addGamepad(int deviceIndex) {
 void removeGamepad(SDL_JoystickID id) {
     Gamepad* pad = findGamepad(id);
     if (!pad) return;
-    send(pad->mapper.releaseAll());
+    send(*pad, pad->mapper.releaseAll());
+    while (const int code = heldKeys.anyHeldBy(holderOf(*pad))) release(holderOf(*pad), code);
     SDL_GameControllerClose(pad->controller);
     *pad = Gamepad{};
 }
@@ -137,13 +207,31 @@ PadAxis padAxis(Uint8 axis) {
     }
 }
 
+void handleWindowEvent(const SDL_WindowEvent& window) {
+    switch (window.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        closeRequested();
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_MINIMIZED:
+        setPause(PAUSED_BY_FOCUS, true);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_RESTORED:
+        setPause(PAUSED_BY_FOCUS, false);
+        break;
+    default:
+        break;
+    }
+}
+
 void handleEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:
         closeRequested();
         break;
     case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) closeRequested();
+        handleWindowEvent(event.window);
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -158,13 +246,13 @@ void handleEvent(const SDL_Event& event) {
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
         if (Gamepad* pad = findGamepad(event.cbutton.which)) {
-            send(pad->mapper.button(padButton(event.cbutton.button),
-                                    event.cbutton.state == SDL_PRESSED));
+            send(*pad, pad->mapper.button(padButton(event.cbutton.button),
+                                          event.cbutton.state == SDL_PRESSED));
         }
         break;
     case SDL_CONTROLLERAXISMOTION:
         if (Gamepad* pad = findGamepad(event.caxis.which)) {
-            send(pad->mapper.axis(padAxis(event.caxis.axis), event.caxis.value));
+            send(*pad, pad->mapper.axis(padAxis(event.caxis.axis), event.caxis.value));
         }
         break;
     default:
@@ -172,11 +260,110 @@ void handleEvent(const SDL_Event& event) {
     }
 }
 
+// The events that came within a call and wait for it to return, in order.
+// Room for far more than a hand can press during the longest sequence; key
+// repeats are the first to go should it ever fill.
+constexpr int DEFERRED_MAX = 4096;
+SDL_Event deferred[DEFERRED_MAX];
+int deferredStart = 0, deferredCount = 0;
+
+void defer(const SDL_Event& event) {
+    const bool repeat = event.type == SDL_KEYDOWN && event.key.repeat;
+    if (deferredCount == DEFERRED_MAX || (repeat && deferredCount > DEFERRED_MAX * 3 / 4)) return;
+    deferred[(deferredStart + deferredCount++) % DEFERRED_MAX] = event;
+}
+
+// What must happen within a call rather than wait for it to end.
+bool actsAtOnce(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        return true;
+    case SDL_WINDOWEVENT:
+        return true;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        return isWindowKey(event.key);
+    default:
+        return false;
+    }
+}
+
+// Within a call: the window closed (or SIGTERM) ends the game now.
+void handleAtOnce(const SDL_Event& event) {
+    const bool closing = event.type == SDL_QUIT || (event.type == SDL_WINDOWEVENT &&
+                                                    event.window.event == SDL_WINDOWEVENT_CLOSE);
+    if (closing) {
+        if (endWithinCall) endWithinCall();
+        return;
+    }
+    handleEvent(event);
+}
+
+void handleWithinCall(const SDL_Event& event, bool paused) {
+    if (actsAtOnce(event)) return handleAtOnce(event);
+    // Paused, Escape ends the game at once, as closing the window does.
+    if (paused && event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE && endWithinCall)
+        return endWithinCall();
+    defer(event);
+}
+
+void showPausedPicture() {
+    const uint32_t* frame = backBufferPixels();
+    const uint32_t* picture = pauseScreenOf(frame, backBufferPitch());
+    if (picture)
+        showPicture(picture, SCREEN_W);
+    else if (frame)
+        showPicture(frame, backBufferPitch());
+}
+
 } // namespace
 
 void handlePendingEvents() {
+    while (deferredCount > 0 && !quitRequested()) {
+        const SDL_Event event = deferred[deferredStart];
+        deferredStart = (deferredStart + 1) % DEFERRED_MAX;
+        --deferredCount;
+        handleEvent(event);
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event)) handleEvent(event);
+}
+
+void handleEventsWithinCall() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) handleWithinCall(event, false);
+}
+
+bool gamePaused() {
+    return pauseReasons != 0;
+}
+
+void waitWhilePaused(bool withinCall) {
+    if (!gamePaused()) return;
+    pauseCues(true);
+    showPausedPicture();
+    while (gamePaused() && !quitRequested()) {
+        SDL_Event event;
+        if (!SDL_WaitEventTimeout(&event, 250)) continue;
+        if (withinCall)
+            handleWithinCall(event, true);
+        else
+            handleEvent(event);
+        if (gamePaused() && !quitRequested()) showPausedPicture();
+    }
+    pauseCues(false);
+}
+
+void ignoreGameKeys(bool on) {
+    gameKeysIgnored = on;
+}
+
+bool stoppedByPlayer() {
+    return playerStopped;
+}
+
+void setEndWithinCall(void (*end)()) {
+    endWithinCall = end;
 }
 
 void closeGamepads() {

@@ -1,10 +1,32 @@
-// The window's input: hands every waiting event to the game between frames.
+// The window's input. Between calls every waiting event is handed over:
 // Escape, Space and the arrows reach the game through keyDown/keyUp, and so
-// do gamepads; closing the window is Escape; Alt+Enter and F11 switch
-// between full screen and a window and never reach the game.
+// do gamepads, with a released key handing over to one still held
+// (platform/held_keys.h); closing the window is Escape. Within a call (at
+// every present, through the long sequences too) only what acts on the
+// window at once is handled: closing it (or SIGTERM) ends the game there,
+// saving as Escape does; P or Pause pauses, M mutes, Alt+Enter and F11
+// switch between full screen and a window, and losing the focus pauses. The
+// game's keys wait, in order, until the call returns.
 #pragma once
 
 void handlePendingEvents();
+void handleEventsWithinCall();
+
+// Pausing: by the player (P, Pause) until P again, or by losing the focus or
+// being minimised until the focus comes back.
+bool gamePaused();
+// While paused: shows the last picture darkened with the word PAUSED and
+// handles events until the pause ends or the game is to end. Within a call,
+// Escape too ends the game at once.
+void waitWhilePaused(bool withinCall);
+
+// A replay playing: keys and gamepads no longer reach the game, but for
+// Escape (which stops the playback), pause and mute.
+void ignoreGameKeys(bool on);
+bool stoppedByPlayer();
+
+// What ends the game within a call: set by the shell; it must not return.
+void setEndWithinCall(void (*end)());
 
 // Closes every gamepad still open (at exit).
 void closeGamepads();

@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr const char* recordNames[RECORD_FILE_COUNT] = {"Score", "Score.new"};
+constexpr const char* recordNames[RECORD_FILE_COUNT] = {"Score", "Score.new", "last.replay",
+                                                        "record.replay", "replay.new"};
 constexpr const char* SYSTEM_FONT = "fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 
 std::string assets;          // "" or ending in '/'
@@ -22,7 +23,8 @@ std::string records;
 bool recordsKept = true;
 bool installed = false;
 // Bare names until a shell names the folders.
-char recordPaths[RECORD_FILE_COUNT][PATH_MAX] = {"Score", "Score.new"};
+char recordPaths[RECORD_FILE_COUNT][PATH_MAX] = {"Score", "Score.new", "last.replay",
+                                                 "record.replay", "replay.new"};
 
 void makeRecordPaths() {
     for (int i = 0; i < RECORD_FILE_COUNT; ++i) {

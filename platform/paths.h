@@ -47,7 +47,14 @@ std::string fontPath();
 
 // The files kept beside the record. Their paths are made whenever the folders
 // change, so asking for one during play allocates nothing.
-enum RecordFile { RECORD_SCORE, RECORD_SCORE_TEMP, RECORD_FILE_COUNT };
+enum RecordFile {
+    RECORD_SCORE,
+    RECORD_SCORE_TEMP,
+    RECORD_LAST_REPLAY, // the replay of the last run
+    RECORD_BEST_REPLAY, // the replay of the last run that raised the record
+    RECORD_REPLAY_TEMP,
+    RECORD_FILE_COUNT
+};
 // The path, or null when there is nowhere to keep records.
 const char* recordPath(RecordFile file);
 // Makes the record folder if it is not there yet; false when it cannot be made.

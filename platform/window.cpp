@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/display.h"
+#include "platform/events.h"
 #include "platform/pacer.h"
 
 namespace {
@@ -192,10 +193,18 @@ void toggleFullScreen() {
     SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
-void presentFrame(const uint32_t* pixels, int pitch) {
-    // Keeps the window alive through long blocking sequences. The events stay
-    // queued: the game handles them only once the current frame returns.
-    SDL_PumpEvents();
+void showPicture(const uint32_t* pixels, int pitch) {
+    if (!renderer || !pixels) return;
+    SDL_UpdateTexture(texture, nullptr, pixels, pitch * int(sizeof(uint32_t)));
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+}
+
+namespace {
+
+// Shows a finished frame of the game on its tick.
+void showFrame(const uint32_t* pixels, int pitch) {
     if (!renderer) return;
     if (pixels) SDL_UpdateTexture(texture, nullptr, pixels, pitch * int(sizeof(uint32_t)));
     SDL_RenderClear(renderer);
@@ -211,4 +220,15 @@ void presentFrame(const uint32_t* pixels, int pitch) {
     }
     if (fpsLog) logFlip(now);
     lastPresent = now;
+}
+
+} // namespace
+
+void presentFrame(const uint32_t* pixels, int pitch) {
+    showFrame(pixels, pitch);
+    // Through the long sequences too: what acts on the window at once (close,
+    // pause, mute, full screen) is handled now; the game's keys wait until
+    // the current call returns. Paused, the game stays on this frame.
+    handleEventsWithinCall();
+    waitWhilePaused(true);
 }

@@ -14,5 +14,10 @@ void closeWindow();
 // Switches between full screen and a window (Alt+Enter, F11).
 void toggleFullScreen();
 
-// The presenter handed to the display layer: pixels are 0x00RRGGBB.
+// The presenter handed to the display layer: pixels are 0x00RRGGBB. Shows
+// the frame on its tick, then handles what acts on the window at once, and
+// holds the game on this frame while it is paused.
 void presentFrame(const uint32_t* pixels, int pitch);
+
+// Shows a picture at once, out of the game's pace (the paused picture).
+void showPicture(const uint32_t* pixels, int pitch);

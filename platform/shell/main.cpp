@@ -4,7 +4,10 @@
 // The game's pictures, sounds and record are found through platform/paths.h.
 #include <SDL.h>
 
+#include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -14,7 +17,10 @@
 #include "platform/events.h"
 #include "platform/hiscore.h"
 #include "platform/keyboard.h"
+#include "platform/keyscript.h"
 #include "platform/paths.h"
+#include "platform/pause_screen.h"
+#include "platform/replay.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 
@@ -45,24 +51,154 @@ bool noScreenFound() {
 }
 
 void usage(std::FILE* out) {
-    std::fprintf(out, "usage: tirlane [--window] [--help] [--version]\n");
+    std::fprintf(out, "usage: tirlane [--window] [--mute] [--replay FILE [--stop-at CALL]]\n"
+                      "       tirlane --help | --version\n");
 }
 
 void help() {
     usage(stdout);
-    std::printf("\n"
-                "A small arcade maze game: take the keys hanging in the niches of the boxes and\n"
-                "keep out of the guards' reach, through four levels.\n"
-                "\n"
-                "  --window     start in a window instead of full screen\n"
-                "  --help       show this help and exit\n"
-                "  --version    show the version and exit\n"
-                "\n"
-                "Keys: Space starts a game, the arrow keys walk, Escape quits,\n"
-                "Alt+Enter or F11 switches between full screen and a window.\n"
-                "The best score is kept in the file Score: in the working folder when the\n"
-                "game runs from a folder holding its pictures, otherwise in\n"
-                "$XDG_DATA_HOME/tirlane/ (by default ~/.local/share/tirlane/).\n");
+    std::printf(
+        "\n"
+        "A small arcade maze game: take the keys hanging in the niches of the boxes and\n"
+        "keep out of the guards' reach, through four levels.\n"
+        "\n"
+        "  --window          start in a window instead of full screen\n"
+        "  --mute            start with the sound muted\n"
+        "  --replay FILE     play a replay (last.replay, record.replay) at the normal pace\n"
+        "  --stop-at CALL    with --replay: stop after that call and keep its picture\n"
+        "                    until Escape\n"
+        "  --help            show this help and exit\n"
+        "  --version         show the version and exit\n"
+        "\n"
+        "Keys: Space starts a game, the arrow keys walk, Escape quits, P or Pause\n"
+        "pauses, M mutes, Alt+Enter or F11 switches between full screen and a window.\n"
+        "The best score is kept in the file Score, with the replays of the last run\n"
+        "(last.replay) and of the last record (record.replay): in the working folder\n"
+        "when the game runs from a folder holding its pictures, otherwise in\n"
+        "$XDG_DATA_HOME/tirlane/ (by default ~/.local/share/tirlane/).\n");
+}
+
+struct Options {
+    bool fullScreen = true;
+    bool mute = false;
+    const char* replay = nullptr;
+    long stopAt = -1;
+};
+
+// Parses the command line; -1 to go on, else the exit status.
+int parseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--window") == 0) {
+            o.fullScreen = false;
+        } else if (std::strcmp(a, "--mute") == 0) {
+            o.mute = true;
+        } else if (std::strcmp(a, "--replay") == 0 && i + 1 < argc) {
+            o.replay = argv[++i];
+        } else if (std::strcmp(a, "--stop-at") == 0 && i + 1 < argc) {
+            if (!parseCount(argv[++i], o.stopAt)) {
+                std::fprintf(stderr, "tirlane: bad call for --stop-at: %s\n", argv[i]);
+                usage(stderr);
+                return 2;
+            }
+        } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+            help();
+            return 0;
+        } else if (std::strcmp(a, "--version") == 0) {
+            std::printf("tirlane %s\n", TIRLANE_VERSION);
+            return 0;
+        } else {
+            std::fprintf(stderr, "tirlane: %s %s\n",
+                         std::strcmp(a, "--replay") == 0 || std::strcmp(a, "--stop-at") == 0
+                             ? "missing value for"
+                             : "unknown option",
+                         a);
+            usage(stderr);
+            return 2;
+        }
+    }
+    if (o.stopAt >= 0 && !o.replay) {
+        std::fprintf(stderr, "tirlane: --stop-at goes with --replay\n");
+        usage(stderr);
+        return 2;
+    }
+    return -1;
+}
+
+// --- The run: recorded as a replay, or a replay played back.
+
+constexpr size_t RECORDED_EVENTS = 1 << 20; // hours of the busiest play
+constexpr size_t RECORDED_READS = 1 << 16;  // a title set-up every minute and more
+
+Options options;
+Replay replay;
+bool playing = false;
+long call = 0; // the call running, or about to
+int32_t recordAtStart = 0;
+int32_t bestSaved = INT32_MIN;
+
+void noteSave(int32_t hiscore) {
+    if (hiscore > bestSaved) bestSaved = hiscore;
+}
+
+// Writes last.replay, and record.replay when the run raised the record.
+void writeReplays() {
+    if (playing || !recording()) return;
+    finishRecording(currentReplayState(call));
+    if (!prepareRecordFolder()) return;
+    const char* temp = recordPath(RECORD_REPLAY_TEMP);
+    writeRecording(recordPath(RECORD_LAST_REPLAY), temp);
+    if (bestSaved > recordAtStart) writeRecording(recordPath(RECORD_BEST_REPLAY), temp);
+}
+
+void shutDown() {
+    setPresenter(nullptr);
+    releaseSound();
+    releasePauseScreen();
+    closeGamepads();
+    closeWindow();
+    SDL_Quit();
+}
+
+// Where a played replay stands against its end line: 0, or 3 with a line.
+int checkPlayback() {
+    if (stoppedByPlayer()) return 0;
+    const std::string difference = comparePlaybackEnd(currentReplayState(call));
+    if (difference.empty()) return 0;
+    std::fprintf(stderr, "tirlane: %s does not replay: %s\n", options.replay, difference.c_str());
+    return 3;
+}
+
+// The game ends in the middle of a call (the window closed, SIGTERM, Escape
+// while paused): saved as Escape saves, recorded as ending at this flip.
+[[noreturn]] void endWithinCall() {
+    if (!playing) {
+        recordQuitWithinCall();
+        keyDown(KEY_ESCAPE);
+    }
+    writeReplays();
+    shutDown();
+    std::exit(0);
+}
+
+// A replay closed within a call ends there; the rest of the call never ran.
+void playbackPresenter(const uint32_t* pixels, int pitch) {
+    presentFrame(pixels, pitch);
+    if (replay.quitCall == call && replay.quitFlip == replayFlips()) {
+        const int status = checkPlayback();
+        shutDown();
+        std::exit(status);
+    }
+}
+
+// --stop-at: the picture stays until Escape.
+void holdPicture() {
+    while (!quitRequested()) {
+        handlePendingEvents();
+        waitWhilePaused(false);
+        showPicture(backBufferPixels(), backBufferPitch());
+        SDL_Delay(20);
+    }
 }
 
 // Finds the pictures, sounds and the record's folder; when no folder holds
@@ -77,21 +213,16 @@ void locateFiles() {
 } // namespace
 
 int main(int argc, char** argv) {
-    bool fullScreen = true;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--window") == 0) {
-            fullScreen = false;
-        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            help();
-            return 0;
-        } else if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("tirlane %s\n", TIRLANE_VERSION);
-            return 0;
-        } else {
-            std::fprintf(stderr, "tirlane: unknown option %s\n", argv[i]);
-            usage(stderr);
+    const int status = parseOptions(argc, argv, options);
+    if (status >= 0) return status;
+    // A replay that cannot be played is refused before anything opens.
+    if (options.replay) {
+        std::string error;
+        if (!readReplay(options.replay, replay, error)) {
+            std::fprintf(stderr, "tirlane: %s\n", error.c_str());
             return 2;
         }
+        playing = true;
     }
 
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return fail("cannot open the display");
@@ -103,30 +234,51 @@ int main(int argc, char** argv) {
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
 
     const char* failure = nullptr;
-    if (!openWindow(fullScreen, &failure)) return fail(failure);
+    if (!openWindow(options.fullScreen, &failure)) return fail(failure);
     SDL_ShowCursor(SDL_DISABLE);
 
     // A back buffer that cannot be set up ends the program before its first
     // frame, with a reason the player can act on.
     locateFiles();
     if (!initDisplay() || !initSurfaces()) return fail("cannot set up the back buffer");
-    setPresenter(presentFrame);
+    initPauseScreen();
+    setSoundMuted(options.mute);
     initSound(); // no audio device: the game runs silent
+    setEndWithinCall(endWithinCall);
+    if (playing) {
+        startPlayback(replay);
+        ignoreGameKeys(true);
+        setPresenter(playbackPresenter);
+    } else {
+        startRecording(RECORDED_EVENTS, RECORDED_READS);
+        setLoadObserver(recordHiscoreRead);
+        setSaveObserver(noteSave);
+        setPresenter(presentFrame);
+    }
     // Loaded before the first frame, so an early Escape keeps a stored record.
     game.hiscore = loadHiscore();
+    recordAtStart = game.hiscore;
 
     // Every waiting event is handled, then one frame runs; once the game has
-    // been asked to end no further frame runs.
-    while (!quitRequested()) {
+    // been asked to end no further frame runs. Paused, no frame runs at all.
+    const long lastCall = playing ? replay.end.calls : LONG_MAX;
+    size_t next = 0;
+    while (!quitRequested() && call < lastCall) {
+        setReplayCall(call);
         handlePendingEvents();
+        if (gamePaused()) {
+            waitWhilePaused(false);
+            continue;
+        }
+        if (playing) deliverKeyEvents(replay.events, next, call);
         if (quitRequested()) break;
         runFrame();
+        digestCall();
+        if (call++ == options.stopAt) holdPicture();
     }
 
-    setPresenter(nullptr);
-    releaseSound();
-    closeGamepads();
-    closeWindow();
-    SDL_Quit();
-    return 0;
+    const int end = playing ? checkPlayback() : 0;
+    writeReplays();
+    shutDown();
+    return end;
 }
