@@ -256,7 +256,14 @@ record="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/tirlane/Score"
 od -An -c "$record" | tr -s ' ' | grep -qx ' - 2 \\0 \\0 \\0 \\0 \\0 \\0' || fail "the record is not the one of score 0: $(od -An -c "$record")"
 (cd "$GAME_DIR" && find . -type f | sed 's|^\./||' | sort) | cmp -s - "$WORK/packed" ||
     fail "the game wrote into its own folder: $(cd "$GAME_DIR" && find . -newer tirlane.exe -type f)"
-echo "ok: tirlane.exe showed the title and level 1 pixel for pixel, and Escape kept the record in AppData\\Roaming\\tirlane"
+# The window game's own replay of that run plays back to the same end on Linux.
+replay_file="$(dirname "$record")/last.replay"
+[ -f "$replay_file" ] || fail "the window game wrote no last.replay beside the record"
+mkdir -p "$WORK/window-replay"
+cp "$SRC"/assets/*.* "$WORK/window-replay"/
+(cd "$WORK/window-replay" && "$LINUX_RUNNER" --replay "$replay_file" >/dev/null 2>"$WORK/window-replay.err") ||
+    fail "tirlane.exe's replay does not play back on Linux: $(cat "$WORK/window-replay.err")"
+echo "ok: tirlane.exe showed the title and level 1 pixel for pixel, Escape kept the record in AppData\\Roaming\\tirlane, and its replay plays back on Linux"
 
 # A start-up failure: the line on standard error, and a message box.
 start_game SDL_VIDEODRIVER=nosuchdriver

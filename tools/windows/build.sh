@@ -16,8 +16,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${1:-$root/build-win}")
 here="$root/tools/windows"
 
-"$root/tools/install-deps.sh" g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-  cmake ninja-build dpkg-dev zip
+"$root/tools/install-deps.sh" g++-mingw-w64-x86-64-posix cmake ninja-build dpkg-dev zip
 
 prefix=$("$here/build-libs.sh")
 
@@ -37,7 +36,7 @@ stage="$build/zip/$name"
 rm -rf "$build/zip"
 mkdir -p "$stage/licences"
 
-x86_64-w64-mingw32-strip -o "$stage/tirlane.exe" "$build/tirlane.exe"
+cp "$build/tirlane.exe" "$stage/"
 # The pictures, sounds and font sit beside the program (the icons are inside it).
 find "$root/assets" -maxdepth 1 -type f -exec cp {} "$stage/" \;
 # Text files for Notepad: CR LF line ends.

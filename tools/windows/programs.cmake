@@ -12,6 +12,8 @@ set(TIRLANE_MANIFEST ${CMAKE_CURRENT_LIST_DIR}/tirlane.manifest)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/tirlane.rc.in ${CMAKE_BINARY_DIR}/tirlane.rc @ONLY)
 
 set_target_properties(tirlane PROPERTIES WIN32_EXECUTABLE TRUE)
+# Shipped stripped, by the linker (strip itself would stamp the time in).
+target_link_options(tirlane PRIVATE -s)
 target_sources(tirlane PRIVATE ${CMAKE_BINARY_DIR}/tirlane.rc)
 target_link_libraries(tirlane PRIVATE SDL2::SDL2main)
 set_source_files_properties(${CMAKE_BINARY_DIR}/tirlane.rc PROPERTIES
