@@ -261,7 +261,8 @@ int main(int argc, char** argv) {
 
     // Every waiting event is handled, then one frame runs; once the game has
     // been asked to end no further frame runs. Paused, no frame runs at all.
-    const long lastCall = playing ? replay.end.calls : LONG_MAX;
+    // A replay that ended within a call runs into that call, up to its flip.
+    const long lastCall = playing ? replay.end.calls + (replay.quitCall >= 0 ? 1 : 0) : LONG_MAX;
     size_t next = 0;
     while (!quitRequested() && call < lastCall) {
         setReplayCall(call);

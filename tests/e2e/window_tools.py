@@ -5,6 +5,8 @@
   window_tools.py same SHOT.ppm FRAME.bmp [SHARE]  exit 0 when at least SHARE (0.99) of
                                         all pixels equal the frame's exactly
   window_tools.py pngsize FILE.png      prints a PNG's width and height
+  window_tools.py count SHOT.ppm RRGGBB prints how many pixels have that colour
+  window_tools.py loudness FILE.raw     prints the loudest 16-bit sample of raw audio
   window_tools.py score PATH            prints the hiscore stored in a Score file
   window_tools.py close WINDOW_ID       asks the window to close, as a window manager does
 """
@@ -117,6 +119,20 @@ def png_size(path):
     print(*struct.unpack(">II", data[16:24]))
 
 
+def count(shot_path, colour):
+    want = tuple(bytes.fromhex(colour))
+    print(sum(row.count(want) for row in read_ppm(shot_path)))
+
+
+def loudness(path):
+    try:
+        data = open(path, "rb").read()
+    except OSError:
+        data = b""
+    samples = struct.unpack(f"<{len(data) // 2}h", data[: len(data) // 2 * 2])
+    print(max((abs(s) for s in samples), default=0))
+
+
 def score(path):
     data = open(path, "rb").read()
     if len(data) != 8:
@@ -170,6 +186,10 @@ if __name__ == "__main__":
         sys.exit(0 if same(args[0], args[1], float(args[2]) if len(args) > 2 else 0.99) else 1)
     elif command == "pngsize":
         png_size(args[0])
+    elif command == "count":
+        count(args[0], args[1])
+    elif command == "loudness":
+        loudness(args[0])
     elif command == "score":
         score(args[0])
     elif command == "close":

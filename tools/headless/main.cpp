@@ -168,7 +168,9 @@ int main(int argc, char** argv) {
         std::string error;
         if (!readReplay(options.replay, replay, error)) fail(error);
         events = replay.events;
-        if (options.calls < 0 || options.calls > replay.end.calls) options.calls = replay.end.calls;
+        // A run that ended within a call runs into that call, up to its flip.
+        const long calls = replay.end.calls + (replay.quitCall >= 0 ? 1 : 0);
+        if (options.calls < 0 || options.calls > calls) options.calls = calls;
     }
     tracing = options.trace;
 
