@@ -20,6 +20,11 @@ cmake --build build -j"$(nproc)"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
+# The Windows zip, cross-built with its libraries cached outside the clone,
+# then tested under Wine against the Linux runner built above.
+tools/windows/build.sh build-win
+bash tests/windows/run.sh build-win/tirlane-*-win64.zip build-win build/tirlane-headless
+
 # The hiscore and BMP fuzzers, a minute each, when clang is at hand.
 if command -v clang++ >/dev/null; then
   bash tests/fuzz/run_fuzz.sh . build-fuzz "${TIRLANE_FUZZ_SECONDS:-60}"
