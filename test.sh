@@ -20,6 +20,11 @@ cmake --build build -j"$(nproc)"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
+# The Windows zip, cross-built with its libraries cached outside the clone,
+# then tested under Wine against the Linux runner built above.
+tools/windows/build.sh build-win
+bash tests/windows/run.sh build-win/tirlane-*-win64.zip build-win build/tirlane-headless
+
 # The browser build: the site built with emscripten (its libraries once, into
 # the library cache), then played in headless Chromium against the runner.
 tools/web/build.sh build-web

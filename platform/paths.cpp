@@ -1,16 +1,14 @@
 #include "platform/paths.h"
 
 #include <SDL.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/display.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/text.h"
 
 namespace {
@@ -36,37 +34,11 @@ void makeRecordPaths() {
     }
 }
 
-std::string withSlash(std::string folder) {
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
-}
-
 // True when the folder holds any of the game's pictures.
 bool holdsPictures(const std::string& folder) {
     for (int id = 1; id <= SPRITE_COUNT; ++id)
         if (isPlainFile((folder + spriteTable[id].file).c_str())) return true;
     return false;
-}
-
-std::string realFolder(const std::string& folder) {
-    char* real = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
-    if (!real) return {};
-    std::string resolved = withSlash(real);
-    std::free(real);
-    return resolved;
-}
-
-// The folder SDL_GetPrefPath("", "tirlane") names, without making it yet.
-std::string playerDataFolder() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && dataHome[0] == '/') return withSlash(dataHome) + "tirlane/";
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        const passwd* user = getpwuid(getuid());
-        home = user ? user->pw_dir : nullptr;
-    }
-    if (!home || home[0] != '/') return {};
-    return withSlash(home) + ".local/share/tirlane/";
 }
 
 } // namespace
@@ -79,11 +51,9 @@ FilesLayout locateGameFiles() {
 }
 
 FilesLayout locateGameFilesFrom(const char* executableFolder) {
-    installedAssets.clear();
-    if (executableFolder && *executableFolder) {
-        const std::filesystem::path folder = withSlash(executableFolder) + "../share/tirlane/";
-        installedAssets = folder.lexically_normal().string();
-    }
+    installedAssets = executableFolder && *executableFolder
+                          ? installedDataFolder(withSlash(executableFolder))
+                          : std::string();
     const bool here = holdsPictures("");
     const bool there = !installedAssets.empty() && holdsPictures(installedAssets);
     // Started from inside the installed data folder, the game is still the

@@ -1,7 +1,11 @@
 #include "platform/window.h"
 
 #include <SDL.h>
+#ifdef _WIN32
+#include <windows.h> // and with it timeBeginPeriod
+#else
 #include <sys/prctl.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -34,9 +38,15 @@ SdlClock& sdlClock() {
 }
 
 // Sleeps end as close to their deadline as the kernel can manage, so the
-// spun stretch at the end of a wait can stay short.
+// spun stretch at the end of a wait can stay short. Windows wakes sleepers
+// only on its timer's tick, by default every 15.6 ms: the game asks for a
+// 1 ms tick for as long as it runs.
 void sharpenSleeps() {
+#ifdef _WIN32
+    timeBeginPeriod(1);
+#else
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
 }
 
 FramePacer& pacer() {

@@ -26,9 +26,17 @@
 
 namespace {
 
+// Says why the game cannot start, and ends it. On Windows the reason shows in
+// a message box as well: a program started from the desktop has no console.
 int fail(const char* what) {
-    std::fprintf(stderr, "tirlane: %s: %s\n", what, SDL_GetError());
+    char line[512];
+    std::snprintf(line, sizeof line, "tirlane: %s: %s", what, SDL_GetError());
+    std::fprintf(stderr, "%s\n", line);
+    releaseDisplay();
     closeWindow();
+#ifdef _WIN32
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Tirlane", line, nullptr);
+#endif
     SDL_Quit();
     return 1;
 }
@@ -232,13 +240,7 @@ int main(int argc, char** argv) {
     // A back buffer that cannot be set up ends the program before its first
     // frame, with a reason the player can act on.
     locateFiles();
-    if (!initDisplay() || !initSurfaces()) {
-        std::fprintf(stderr, "tirlane: cannot set up the back buffer: %s\n", SDL_GetError());
-        releaseDisplay();
-        closeWindow();
-        SDL_Quit();
-        return 1;
-    }
+    if (!initDisplay() || !initSurfaces()) return fail("cannot set up the back buffer");
     initPauseScreen();
     setSoundMuted(options.mute);
     initSound(); // no audio device: the game runs silent

@@ -2,6 +2,11 @@
 // no audio and no pacing, and prints a per-call trace of the game state. It
 // also plays replays written by the window game and checks where they end
 // (--replay), and writes a replay of its own run (--write-replay).
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -166,6 +171,10 @@ int main(int argc, char** argv) {
     const char* lineBuffered = std::getenv("TIRLANE_LINE_BUFFERED");
     const bool byLine = lineBuffered && std::strcmp(lineBuffered, "1") == 0;
     std::setvbuf(stdout, outBuffer, byLine ? _IOLBF : _IOFBF, sizeof outBuffer);
+#ifdef _WIN32
+    // Lines end in a bare \n on Windows too, so traces compare byte for byte.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
 
     setCueObserver(onCue);
     setSaveObserver(onSave);
