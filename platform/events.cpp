@@ -144,6 +144,10 @@ void handleEvent(const SDL_Event& event) {
         break;
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) closeRequested();
+        if (event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) displayChanged();
+        break;
+    case SDL_DISPLAYEVENT:
+        displayChanged();
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:

@@ -82,9 +82,12 @@ int main(int argc, char** argv) {
     // Loaded before the first frame, so an early Escape keeps a stored record.
     game.hiscore = loadHiscore();
 
-    // Every waiting event is handled, then one frame runs; once the game has
-    // been asked to end no further frame runs.
+    // Each turn sleeps until a small margin before the next tick, handles
+    // every waiting event, then runs one frame, whose picture is presented on
+    // that tick: the keys are read at the last moment before the picture that
+    // answers them. Once the game has been asked to end no further frame runs.
     while (!quitRequested()) {
+        waitToReadKeys();
         handlePendingEvents();
         if (quitRequested()) break;
         runFrame();
