@@ -57,8 +57,9 @@ void FramePacer::waitToReadKeys() {
         restartAt(now + marginTicks);
         phaseKnown = false;
     }
-    // Ticks that passed while the game was away get no picture.
-    while (flipTarget(tickTime(tick)) <= now) {
+    // Ticks that passed while the game was away get no picture, but one that
+    // passed by no more than the grace is still shown, a little late.
+    while (flipTarget(tickTime(tick)) + (pacing == PacerMode::Timer ? graceTicks : 0) < now) {
         ++tick;
         ++droppedCount;
     }
@@ -122,11 +123,12 @@ void FramePacer::presented() {
     lastReturn = now;
     lastReturnSeen = true;
     if (pacing != PacerMode::Timer) judgeVsync(interval);
-    // Ticks that passed while presenting get no picture. With vsync a picture
-    // lands up to a lead and a period after its tick, so the next tick may
-    // have passed already; it is given up only when even its vblank has.
-    const uint64_t slack = pacing == PacerMode::Timer ? 0 : leadTicks + periodTicks / 2;
-    while (tickTime(tick) + slack <= now) {
+    // Ticks that passed while presenting get no picture, unless they passed
+    // by no more than the grace. With vsync a picture lands up to a lead and
+    // a period after its tick, so the next tick may have passed already; it
+    // is given up only when even its vblank has.
+    const uint64_t slack = pacing == PacerMode::Timer ? graceTicks : leadTicks + periodTicks / 2;
+    while (tickTime(tick) + slack < now) {
         ++tick;
         ++droppedCount;
     }

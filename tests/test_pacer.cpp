@@ -188,6 +188,38 @@ TEST(Pacer, LongFrameIsShownLateAndWidensTheMargin) {
     }
 }
 
+TEST(Pacer, PresentThatOverrunsTheNextTick) {
+    // A present that returns after the next tick (the X server was busy):
+    // shortly after, the next picture is still shown for that tick, a little
+    // late; well after, that tick gets no picture and the next picture waits
+    // for the one after. Then the pictures are back on their ticks.
+    struct Row {
+        uint64_t presentCost;
+        bool catchesUp;
+    };
+    for (const Row row : {Row{18 * MS, true}, Row{25 * MS, false}}) {
+        Game game;
+        game.play(30);
+        const uint64_t first = game.shownAt;
+        game.display.cost = row.presentCost;
+        game.call(300 * US);
+        game.display.cost = 300 * US;
+        const uint64_t returned = game.clock.time;
+        game.call(300 * US);
+        if (row.catchesUp) {
+            EXPECT_EQ(game.readAt, returned) << row.presentCost;
+            EXPECT_EQ(game.shownAt, returned + 300 * US) << row.presentCost;
+            EXPECT_EQ(game.pacer.lateFrames(), 1) << row.presentCost;
+        } else {
+            EXPECT_TRUE(ticksAfter(first, game.shownAt, 3)) << row.presentCost;
+            EXPECT_EQ(game.pacer.droppedTicks(), 1) << row.presentCost;
+        }
+        game.call(300 * US);
+        EXPECT_TRUE(ticksAfter(first, game.shownAt, 3 + (row.catchesUp ? 0 : 1)))
+            << row.presentCost;
+    }
+}
+
 TEST(Pacer, StallStartsTheClockAfresh) {
     // Two seconds away (a suspended machine), in the middle of a frame or in
     // the loop's own sleep: the picture is shown as soon as it is ready,
