@@ -14,8 +14,7 @@ FramePacer::FramePacer(PacerClock& clock)
       stallTicks(frequency / 4), graceTicks(periodTicks / 4), leadTicks(periodTicks / 4),
       baseMargin(fromMicroseconds(frequency, PACER_MARGIN_BASE_US)),
       maxMargin(fromMicroseconds(frequency, PACER_MARGIN_MAX_US)),
-      headroom(fromMicroseconds(frequency, PACER_MARGIN_HEADROOM_US)),
-      decay(fromMicroseconds(frequency, PACER_MARGIN_DECAY_US)), marginTicks(baseMargin) {}
+      headroom(fromMicroseconds(frequency, PACER_MARGIN_HEADROOM_US)), marginTicks(baseMargin) {}
 
 void FramePacer::restartAt(uint64_t at) {
     started = true;
@@ -102,16 +101,17 @@ void FramePacer::waitForTick() {
 }
 
 void FramePacer::adaptMargin(uint64_t ready) {
-    const uint64_t needed = (ready > wakeAt ? ready - wakeAt : 0) + headroom;
-    if (needed > marginTicks) {
-        marginTicks = std::min(maxMargin, needed);
-    } else {
-        const uint64_t shrunk = marginTicks > decay ? marginTicks - decay : 0;
-        marginTicks = std::max({baseMargin, needed, shrunk});
-    }
+    neededIndex = (neededIndex + 1) % PACER_MARGIN_MEMORY;
+    neededTicks[neededIndex] = (ready > wakeAt ? ready - wakeAt : 0) + headroom;
+    marginTicks = baseMargin;
+    for (const uint64_t needed : neededTicks) marginTicks = std::max(marginTicks, needed);
+    marginTicks = std::min(marginTicks, maxMargin);
 }
 
+// The picture came later than the margin allowed for: the last need counts
+// as that much longer.
 void FramePacer::growMargin(uint64_t by) {
+    neededTicks[neededIndex] = marginTicks + by;
     marginTicks = std::min(maxMargin, marginTicks + by);
 }
 

@@ -43,13 +43,14 @@ enum class PacerMode {
 // The margin before a tick at which the keys are read: what the events, the
 // frame, the texture upload and the start of the present take, with room to
 // spare (under Xvfb with Mesa's software renderer, 0.4 to 0.6 ms from the
-// wake-up to the finished picture, seldom over 1 ms). It starts at BASE,
-// grows at once to cover a frame that ran long (plus HEADROOM), never beyond
-// MAX, and shrinks back by DECAY each picture.
+// wake-up to the finished picture, seldom over 1 ms). It is the longest such
+// stretch of the last PACER_MARGIN_MEMORY pictures (one second) plus
+// HEADROOM, at least BASE and at most MAX: a frame that runs long widens it
+// at once, and it narrows again a second after the last long one.
 constexpr uint64_t PACER_MARGIN_BASE_US = 1000;
 constexpr uint64_t PACER_MARGIN_MAX_US = 8000;
 constexpr uint64_t PACER_MARGIN_HEADROOM_US = 500;
-constexpr uint64_t PACER_MARGIN_DECAY_US = 20;
+constexpr int PACER_MARGIN_MEMORY = 60;
 
 // Ticks are absolute: the n-th falls at origin + n / RATE, computed from the
 // count each time, so rounding never adds up to drift. A picture that misses
@@ -100,8 +101,10 @@ class FramePacer {
     uint64_t graceTicks; // a picture this little past its tick is shown at once
     uint64_t leadTicks;  // with vsync, a present held to its tick still has this
                          // long before the vblank it aims at
-    uint64_t baseMargin, maxMargin, headroom, decay;
+    uint64_t baseMargin, maxMargin, headroom;
     uint64_t marginTicks;
+    uint64_t neededTicks[PACER_MARGIN_MEMORY] = {}; // the last pictures' needs
+    int neededIndex = 0;
 
     bool started = false;
     uint64_t origin = 0;

@@ -111,9 +111,10 @@ def launch(game, probe, folder, xtest, log):
                                 "^Tirlane$"], capture_output=True, timeout=20)
         if found.returncode != 0:
             sys.exit("latency.py: no window titled Tirlane appeared")
-        time.sleep(0.8 + random.uniform(0, 0.3))
+        # Past the start-up (its first frames run long), at a random moment.
+        time.sleep(1.5 + random.uniform(0, 0.5))
         space = xtest.press("space")
-        time.sleep(0.8 + random.uniform(0, 0.3))
+        time.sleep(1.2 + random.uniform(0, 0.5))
         up = xtest.press("Up")
         time.sleep(0.3)
         xtest.press("Escape")
