@@ -11,7 +11,7 @@ uint64_t fromMicroseconds(uint64_t frequency, uint64_t us) {
 
 FramePacer::FramePacer(PacerClock& clock)
     : clock(clock), frequency(clock.ticksPerSecond()), periodTicks(frequency / RATE),
-      stallTicks(frequency / 4), graceTicks(periodTicks / 4), leadTicks(periodTicks / 4),
+      stallTicks(frequency / 4), graceTicks(periodTicks / 2), leadTicks(periodTicks / 4),
       baseMargin(fromMicroseconds(frequency, PACER_MARGIN_BASE_US)),
       maxMargin(fromMicroseconds(frequency, PACER_MARGIN_MAX_US)),
       headroom(fromMicroseconds(frequency, PACER_MARGIN_HEADROOM_US)), marginTicks(baseMargin) {}
@@ -64,7 +64,7 @@ void FramePacer::waitToReadKeys() {
     }
     aimedAt = flipTarget(tickTime(tick));
     wakeAt = aimedAt - std::min(aimedAt, marginTicks);
-    if (now < wakeAt) clock.sleep(wakeAt - now);
+    waitUntil(clock, wakeAt); // on time: a late wake-up would make a late picture
 }
 
 void FramePacer::waitForTick() {

@@ -54,8 +54,8 @@ constexpr int PACER_MARGIN_MEMORY = 60;
 
 // Ticks are absolute: the n-th falls at origin + n / RATE, computed from the
 // count each time, so rounding never adds up to drift. A picture that misses
-// its tick by a little (a quarter of a period) is shown at once, one that
-// overruns further on the next tick; the ticks it let pass get no picture.
+// its tick by up to half a period is shown at once, one that overruns further
+// on the next tick; the ticks it let pass get no picture.
 // After a stall (window hidden, machine suspended) the clock starts afresh.
 class FramePacer {
   public:

@@ -154,8 +154,8 @@ TEST(Pacer, LongFrameIsShownLateAndWidensTheMargin) {
         {300 * US, 1, 0},         // within the margin
         {800 * US, 1, 0},         // close: on time, the margin grows
         {1500 * US, 1, 500 * US}, // a little late: at once
-        {5 * MS, 1, 4 * MS},      // still within a quarter period
-        {7 * MS, 2, 0},           // overrun: the next tick
+        {7 * MS, 1, 6 * MS},      // still within half a period
+        {10 * MS, 2, 0},          // overrun: the next tick
         {20 * MS, 3, 0},          // past the next tick too
         {200 * MS, 13, 0},        // long, but no stall yet
     };
@@ -201,7 +201,7 @@ TEST(Pacer, PresentThatOverrunsTheNextTick) {
         uint64_t presentCost;
         bool catchesUp;
     };
-    for (const Row row : {Row{18 * MS, true}, Row{25 * MS, false}}) {
+    for (const Row row : {Row{18 * MS, true}, Row{28 * MS, false}}) {
         Game game;
         game.play(30);
         const uint64_t first = game.shownAt;
