@@ -220,6 +220,9 @@ void handleWindowEvent(const SDL_WindowEvent& window) {
     case SDL_WINDOWEVENT_RESTORED:
         setPause(PAUSED_BY_FOCUS, false);
         break;
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+        displayChanged();
+        break;
     default:
         break;
     }
@@ -232,6 +235,9 @@ void handleEvent(const SDL_Event& event) {
         break;
     case SDL_WINDOWEVENT:
         handleWindowEvent(event.window);
+        break;
+    case SDL_DISPLAYEVENT:
+        displayChanged();
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:

@@ -49,6 +49,12 @@ void sharpenSleeps() {
 #endif
 }
 
+// A busy machine then wakes the game on time. Where the system refuses (no
+// right to raise it), the game runs at the usual priority.
+void raisePriority() {
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH);
+}
+
 FramePacer& pacer() {
     static FramePacer framePacer(sdlClock());
     return framePacer;
@@ -58,22 +64,13 @@ SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
 
-// Vsync is trusted only once it has been seen to hold the display's flips to
-// 60 Hz; until then, and whenever it stops blocking (a hidden window), the
-// timer keeps the pace.
-enum class Pacing { Timer, VsyncOnTrial, Vsync };
-Pacing pacing = Pacing::Timer;
-constexpr long TRIAL_SKIP = 30;    // start-up frames, not counted
-constexpr long TRIAL_FRAMES = 120; // frames measured
-long trialCount = 0;
-uint64_t trialStart = 0;
-uint64_t lastPresent = 0;
-
 // TIRLANE_FPS_LOG=1: the flip rate and its steadiness every 600 flips.
 constexpr long FPS_LOG_FLIPS = 600;
 bool fpsLog = false;
 FrameStats stats;
 const char* rendererName = "";
+uint64_t lastPresent = 0;
+long lateAtLastLog = 0;
 
 // The largest whole factor at which the window fits the desktop.
 int windowFactor() {
@@ -92,49 +89,29 @@ bool displayRunsAt60Hz() {
     return mode.refresh_rate == 59 || mode.refresh_rate == 60; // 59.94 Hz reads as 59
 }
 
-void giveUpVsync() {
-    SDL_RenderSetVSync(renderer, 0);
-    pacing = Pacing::Timer;
-}
-
-// After a vsync'd present: checks that vsync really paces the flips.
-void judgeVsync(uint64_t now) {
-    const uint64_t period = pacer().period();
-    if (lastPresent != 0 && now - lastPresent < period * 3 / 4) {
-        // Vsync did not block (a hidden window, or a display that ignores
-        // it): the timer stands in for this flip.
-        waitUntil(sdlClock(), lastPresent + period);
-        if (pacing == Pacing::VsyncOnTrial) return giveUpVsync();
-    }
-    if (pacing != Pacing::VsyncOnTrial) return;
-    ++trialCount;
-    if (trialCount == TRIAL_SKIP) trialStart = now;
-    if (trialCount < TRIAL_SKIP + TRIAL_FRAMES) return;
-    const double mean = double(now - trialStart) / TRIAL_FRAMES;
-    const double off = mean / double(period) - 1;
-    if (off > 0.01 || off < -0.01) {
-        giveUpVsync();
-    } else {
-        pacing = Pacing::Vsync;
-    }
-}
-
 void logFlip(uint64_t now) {
     if (lastPresent != 0) stats.add(double(now - lastPresent) / sdlClock().ticksPerSecond());
     if (stats.count() < FPS_LOG_FLIPS) return;
     const double mean = stats.meanSeconds();
+    const double frequency = double(sdlClock().ticksPerSecond());
     std::fprintf(stderr,
                  "tirlane: %.2f fps over %ld flips, interval %.3f ms, stddev %.3f ms, "
-                 "longest %.3f ms (%s, %s renderer)\n",
+                 "longest %.3f ms (%s, %s renderer; keys read %.2f ms before the tick, "
+                 "%ld pictures late)\n",
                  1 / mean, stats.count(), mean * 1000, stats.stddevSeconds() * 1000,
-                 stats.maxSeconds() * 1000, pacing == Pacing::Timer ? "timer" : "vsync",
-                 rendererName);
+                 stats.maxSeconds() * 1000, pacer().mode() == PacerMode::Timer ? "timer" : "vsync",
+                 rendererName, double(pacer().margin()) / frequency * 1000,
+                 pacer().lateFrames() - lateAtLastLog);
+    lateAtLastLog = pacer().lateFrames();
     stats.reset();
 }
 
 } // namespace
 
 bool openWindow(bool fullScreen, const char** failure) {
+    // First, so that the threads the renderer starts (Mesa's software
+    // rasteriser draws on threads of its own) share the priority.
+    raisePriority();
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     const int factor = windowFactor();
     const Uint32 flags = SDL_WINDOW_RESIZABLE | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
@@ -156,7 +133,7 @@ bool openWindow(bool fullScreen, const char** failure) {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(renderer, &info) == 0) {
         rendererName = info.name;
-        if (info.flags & SDL_RENDERER_PRESENTVSYNC) pacing = Pacing::VsyncOnTrial;
+        pacer().useVsync((info.flags & SDL_RENDERER_PRESENTVSYNC) != 0);
     }
     // Sharp whole-factor scaling, centred; the rest of the screen is black.
     SDL_RenderSetLogicalSize(renderer, SCREEN_W, SCREEN_H);
@@ -201,6 +178,17 @@ void showPicture(const uint32_t* pixels, int pitch) {
     SDL_RenderPresent(renderer);
 }
 
+void waitToReadKeys() {
+    pacer().waitToReadKeys();
+}
+
+void displayChanged() {
+    if (!renderer) return;
+    const bool vsync = displayRunsAt60Hz() && SDL_RenderSetVSync(renderer, 1) == 0;
+    if (!vsync) SDL_RenderSetVSync(renderer, 0);
+    pacer().useVsync(vsync);
+}
+
 namespace {
 
 // Shows a finished frame of the game on its tick.
@@ -209,15 +197,14 @@ void showFrame(const uint32_t* pixels, int pitch) {
     if (pixels) SDL_UpdateTexture(texture, nullptr, pixels, pitch * int(sizeof(uint32_t)));
     SDL_RenderClear(renderer);
     SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-    // With the timer, the finished picture waits for its tick and is shown
-    // on it, so flips land evenly whatever the frame cost to draw.
-    if (pacing == Pacing::Timer) pacer().waitForTick();
+    // The finished picture waits for its tick and is shown on it, never
+    // before, so flips land evenly whatever the frame cost to draw.
+    pacer().waitForTick();
     SDL_RenderPresent(renderer);
-    uint64_t now = sdlClock().now();
-    if (pacing != Pacing::Timer) {
-        judgeVsync(now);
-        now = sdlClock().now();
-    }
+    const bool vsync = pacer().mode() != PacerMode::Timer;
+    pacer().presented();
+    if (vsync && pacer().mode() == PacerMode::Timer) SDL_RenderSetVSync(renderer, 0);
+    const uint64_t now = sdlClock().now();
     if (fpsLog) logFlip(now);
     lastPresent = now;
 }

@@ -259,12 +259,16 @@ int main(int argc, char** argv) {
     game.hiscore = loadHiscore();
     recordAtStart = game.hiscore;
 
-    // Every waiting event is handled, then one frame runs; once the game has
-    // been asked to end no further frame runs. Paused, no frame runs at all.
-    // A replay that ended within a call runs into that call, up to its flip.
+    // Each turn sleeps until a small margin before the next tick, handles
+    // every waiting event, then runs one frame, whose picture is presented on
+    // that tick: the keys are read at the last moment before the picture that
+    // answers them. Once the game has been asked to end no further frame runs;
+    // paused, no frame runs at all. A replay that ended within a call runs
+    // into that call, up to its flip.
     const long lastCall = playing ? replay.end.calls + (replay.quitCall >= 0 ? 1 : 0) : LONG_MAX;
     size_t next = 0;
     while (!quitRequested() && call < lastCall) {
+        waitToReadKeys();
         setReplayCall(call);
         handlePendingEvents();
         if (gamePaused()) {

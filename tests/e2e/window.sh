@@ -35,22 +35,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display number.
-for n in $(seq 71 99); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        DISPLAY_NO=$n
-        break
-    fi
-done
-[ -n "${DISPLAY_NO:-}" ] || fail "no free X display number"
-Xvfb ":$DISPLAY_NO" -screen 0 640x480x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$DISPLAY_NO"
-for _ in $(seq 50); do
-    timeout 2 xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.2
-done
-timeout 2 xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+source "$SRC/tools/xvfb.sh"
+start_xvfb "$WORK" 2>/dev/null || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
 
 # The pictures: the shipped ones, or test pictures of our own for the two
 # backgrounds (without a background a frame does not cover the last one).
@@ -134,7 +120,6 @@ await_title yes "$folder" || fail "the title picture is not on the screen: $(cat
 cp "$folder/shot.ppm" "$WORK/title.ppm"
 press space
 await_title no "$folder" || fail "Space did not start a game (the title stays)"
-sleep 12 # the level's banner and the blinking figure
 press Up 1.5
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended while playing"
 press Escape

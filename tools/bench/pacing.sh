@@ -10,11 +10,22 @@
 #
 # The probe leaves out the first second (60 flips) of start-up.
 #
-#   tools/bench/pacing.sh [FLIPS]      (default 1261: two logged windows of 600,
-#                                       and 1200 steady intervals for the probe)
+#   tools/bench/pacing.sh [--load] [FLIPS]   (default 1261: two logged windows
+#                                       of 600, and 1200 steady intervals for
+#                                       the probe)
+#
+# --load keeps two busy processes of our own (one per core here) running for
+# the length of the measurement: a fixed background load, the same on every
+# run. TIRLANE_GAME=/path/to/tirlane measures that build of the game instead
+# of the one built here (the probe is still this tree's).
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
 build_dir="$source_dir/build-bench"
+load=no
+if [ "${1:-}" = --load ]; then
+    load=yes
+    shift
+fi
 flips="${1:-1261}"
 skip=60
 
@@ -23,32 +34,40 @@ command -v Xvfb >/dev/null || { echo "pacing.sh: Xvfb is not installed (apt-get 
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target tirlane tirlane-probe >/dev/null
+game="${TIRLANE_GAME:-$build_dir/tirlane}"
+[ -x "$game" ] || { echo "pacing.sh: no game at $game" >&2; exit 2; }
 
 work="$(mktemp -d)"
-xvfb_pid=""
+XVFB_PID=""
+busy=()
 cleanup() {
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+    for pid in "${busy[@]}"; do kill "$pid" 2>/dev/null || true; done
+    if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 cp "$source_dir"/assets/* "$work"/
+source "$source_dir/tools/xvfb.sh"
+start_xvfb "$work" || { echo "pacing.sh: Xvfb did not start" >&2; exit 2; }
 
-# A free display number.
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 640x480x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$display" ] || { echo "pacing.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 2; }
+if [ "$load" = yes ]; then
+    for _ in 1 2; do
+        bash -c 'while :; do :; done' &
+        busy+=($!)
+    done
+fi
 
 start_ns=$(date +%s%N)
-(cd "$work" && env -u SDL_VIDEODRIVER DISPLAY=":$display" SDL_AUDIODRIVER=dummy TIRLANE_FPS_LOG=1 \
+(cd "$work" && env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy TIRLANE_FPS_LOG=1 \
     LD_PRELOAD="$build_dir/libtirlane-probe.so" TIRLANE_PROBE_OUT="$work/probe.txt" \
-    TIRLANE_PROBE_FLIPS="$flips" TIRLANE_PROBE_INTERVALS="$work/intervals.txt" TIRLANE_PROBE_SKIP="$skip" timeout 120 "$build_dir/tirlane" --window 2>"$work/game.log") || {
+    TIRLANE_PROBE_FLIPS="$flips" TIRLANE_PROBE_INTERVALS="$work/intervals.txt" TIRLANE_PROBE_SKIP="$skip" timeout 120 "$game" --window 2>"$work/game.log") || {
     echo "pacing.sh: the game failed:" >&2; cat "$work/game.log" >&2; exit 1; }
+load_during="$(cut -d" " -f1-3 /proc/loadavg)"
+for pid in "${busy[@]}"; do kill "$pid" 2>/dev/null || true; done
+busy=()
 
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
-echo "Xvfb :$display 640x480x24, $flips flips"
+echo "Game: $game; Xvfb $DISPLAY 640x480x24, $flips flips$([ "$load" = yes ] && echo ", two busy processes running beside it")"
 echo "The game's own log:"
 grep 'fps over' "$work/game.log" | sed 's/^/  /' || echo "  (no TIRLANE_FPS_LOG line: fewer than 600 flips?)"
 [ -s "$work/probe.txt" ] || { echo "pacing.sh: the probe wrote nothing" >&2; exit 1; }
@@ -73,4 +92,4 @@ sort -n "$work/intervals.txt" | awk '
             x[int(NR / 2) + 1], x[int(NR * 0.01) + 1], x[int(NR * 0.99)], off(), NR
     }
     function off(   i, n) { for (i = 1; i <= NR; ++i) if (x[i] < 15.667 || x[i] > 17.667) ++n; return n + 0 }'
-echo "Load average while measuring: $(cut -d" " -f1-3 /proc/loadavg)"
+echo "Load average while measuring: $load_during"

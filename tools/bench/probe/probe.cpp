@@ -23,6 +23,13 @@
 //   vmhwm_kb        the peak resident memory so far
 // With TIRLANE_PROBE_INTERVALS naming a file, every interval (ns) goes there,
 // one a line.
+//
+// With TIRLANE_PROBE_PRESENTS naming a file, every shown frame is logged
+// there when the game ends, one a line: the moment its present returned
+// (CLOCK_MONOTONIC ns, the clock a key-pressing tool outside the game reads
+// too), a hash of the whole picture, and the colours of a grid of sample
+// points (8 x 6, 0xRRGGBB in hexadecimal). The hash and the samples are taken
+// after the present has returned, so they never delay a picture.
 #include <SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -70,6 +77,20 @@ long flips = 0;
 long wanted = -1;
 long warmUp = -1; // frames shown before the intervals are counted
 bool done = false;
+
+// The per-present log: filled in place, written once at exit.
+constexpr int SAMPLE_COLUMNS = 8, SAMPLE_ROWS = 6;
+struct Shown {
+    long long at;
+    unsigned long long hash;
+    unsigned samples[SAMPLE_COLUMNS * SAMPLE_ROWS];
+};
+constexpr long KEPT_SHOWN = 1 << 14;
+Shown shown[KEPT_SHOWN];
+long shownCount = 0;
+const unsigned* framePixels = nullptr; // the frame last handed to the texture
+int framePitch = 0;                    // in bytes
+
 double sum = 0, sumSquares = 0;
 long long shortest = 0, longest = 0;
 
@@ -135,6 +156,43 @@ void writeFigures() {
     close(fd);
 }
 
+const char* presentsPath() {
+    static const char* path = std::getenv("TIRLANE_PROBE_PRESENTS");
+    return path;
+}
+
+// Remembers the frame just shown: 640 x 480 pixels of 0x00RRGGBB.
+void logShown(long long at) {
+    if (!framePixels || shownCount >= KEPT_SHOWN) return;
+    Shown& s = shown[shownCount++];
+    s.at = at;
+    unsigned long long h = 1469598103934665603ULL;
+    for (int y = 0; y < 480; ++y) {
+        const unsigned* row = framePixels + long(y) * framePitch / 4;
+        for (int x = 0; x < 640; ++x) h = (h ^ row[x]) * 1099511628211ULL;
+    }
+    s.hash = h;
+    for (int r = 0; r < SAMPLE_ROWS; ++r) {
+        const unsigned* row = framePixels + long(40 + r * 80) * framePitch / 4;
+        for (int c = 0; c < SAMPLE_COLUMNS; ++c)
+            s.samples[r * SAMPLE_COLUMNS + c] = row[40 + c * 80];
+    }
+}
+
+struct PresentsWriter {
+    ~PresentsWriter() {
+        if (!presentsPath()) return;
+        std::FILE* f = std::fopen(presentsPath(), "w");
+        if (!f) return;
+        for (long i = 0; i < shownCount; ++i) {
+            std::fprintf(f, "%lld %016llx", shown[i].at, shown[i].hash);
+            for (unsigned v : shown[i].samples) std::fprintf(f, " %06x", v & 0xFFFFFF);
+            std::fputc('\n', f);
+        }
+        std::fclose(f);
+    }
+} presentsWriter;
+
 void countFlip() {
     const long long t = nowNs();
     if (flips == 0) {
@@ -169,6 +227,10 @@ extern "C" int SDL_UpdateTexture(SDL_Texture* texture, const SDL_Rect* rect, con
     using Real = int (*)(SDL_Texture*, const SDL_Rect*, const void*, int);
     static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "SDL_UpdateTexture"));
     if (firstFrame == 0) firstFrame = nowNs();
+    if (!rect && pitch >= 640 * 4) {
+        framePixels = static_cast<const unsigned*>(pixels);
+        framePitch = pitch;
+    }
     return real(texture, rect, pixels, pitch);
 }
 
@@ -180,6 +242,8 @@ extern "C" void SDL_RenderPresent(SDL_Renderer* renderer) {
     if (firstFrame == 0) return;
     if (lastCalled != 0 && flips > warmUpFlips()) calledIntervals.add(double(called - lastCalled));
     lastCalled = called;
-    if (flips > warmUpFlips()) presentTimes.add(double(nowNs() - called));
+    const long long returned = nowNs();
+    if (flips > warmUpFlips()) presentTimes.add(double(returned - called));
     countFlip();
+    if (presentsPath()) logShown(returned);
 }
