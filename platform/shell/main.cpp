@@ -3,6 +3,9 @@
 // the loop until Escape (or closing the window) asks the game to end.
 // The game's pictures, sounds and record are found through platform/paths.h.
 #include <SDL.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <climits>
 #include <cstdint>
@@ -212,7 +215,20 @@ void locateFiles() {
 
 } // namespace
 
+// A windowed Windows program has no console of its own: started from a
+// command prompt, it writes its help, version and messages to that one.
+static void useParentConsole() {
+#ifdef _WIN32
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    std::FILE* ignored = nullptr;
+    if (_fileno(stdout) < 0) ignored = std::freopen("CONOUT$", "w", stdout);
+    if (_fileno(stderr) < 0) ignored = std::freopen("CONOUT$", "w", stderr);
+    (void)ignored;
+#endif
+}
+
 int main(int argc, char** argv) {
+    useParentConsole();
     const int status = parseOptions(argc, argv, options);
     if (status >= 0) return status;
     // A replay that cannot be played is refused before anything opens.
