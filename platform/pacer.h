@@ -47,9 +47,9 @@ enum class PacerMode {
 // stretch of the last PACER_MARGIN_MEMORY pictures (one second) plus
 // HEADROOM, at least BASE and at most MAX: a frame that runs long widens it
 // at once, and it narrows again a second after the last long one.
-constexpr uint64_t PACER_MARGIN_BASE_US = 1000;
+constexpr uint64_t PACER_MARGIN_BASE_US = 800;
 constexpr uint64_t PACER_MARGIN_MAX_US = 8000;
-constexpr uint64_t PACER_MARGIN_HEADROOM_US = 500;
+constexpr uint64_t PACER_MARGIN_HEADROOM_US = 300;
 constexpr int PACER_MARGIN_MEMORY = 60;
 
 // Ticks are absolute: the n-th falls at origin + n / RATE, computed from the
