@@ -25,8 +25,8 @@ class PacerClock {
     virtual uint64_t ticksPerSecond() = 0;
     // Sleeps about this many ticks; may wake late, never much early.
     virtual void sleep(uint64_t ticks) = 0;
-    // Gives the processor away briefly while spinning on the last stretch.
-    virtual void yield() = 0;
+    // One turn of the spin over the last stretch of a wait.
+    virtual void spin() = 0;
 };
 
 // Waits until the clock reaches the deadline: sleeps most of the way, then

@@ -8,12 +8,12 @@
 namespace {
 
 // A nanosecond clock that moves only when told to, or when the pacer sleeps
-// (waking a little late, as real sleeps do) or yields.
+// (waking a little late, as real sleeps do) or spins.
 class FakeClock final : public PacerClock {
   public:
     uint64_t time = 5'000'000'000; // not zero: deadlines must not assume it
     uint64_t oversleep = 0;
-    int sleeps = 0, yields = 0;
+    int sleeps = 0, spins = 0;
 
     uint64_t now() override { return time; }
     uint64_t ticksPerSecond() override { return 1'000'000'000; }
@@ -21,8 +21,8 @@ class FakeClock final : public PacerClock {
         ++sleeps;
         time += ticks + oversleep;
     }
-    void yield() override {
-        ++yields;
+    void spin() override {
+        ++spins;
         time += 20'000;
     }
 };
@@ -445,8 +445,8 @@ TEST(Pacer, WaitSleepsMostAndSpinsOnlyTheLastStretch) {
     waitUntil(clock, deadline);
     EXPECT_GE(clock.time, deadline);
     EXPECT_EQ(clock.sleeps, 1);
-    EXPECT_GE(clock.yields, 1);
-    EXPECT_LE(clock.yields, int(PACER_SPIN_US * 1000 / 20'000 + 1));
+    EXPECT_GE(clock.spins, 1);
+    EXPECT_LE(clock.spins, int(PACER_SPIN_US * 1000 / 20'000 + 1));
     // A deadline already past returns at once.
     const uint64_t before = clock.time;
     waitUntil(clock, before - 1);
