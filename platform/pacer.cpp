@@ -201,7 +201,7 @@ void waitUntil(PacerClock& clock, uint64_t deadline) {
         if (left > spinTicks) {
             clock.sleep(left - spinTicks);
         } else {
-            clock.yield();
+            clock.spin();
         }
     }
 }

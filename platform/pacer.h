@@ -25,8 +25,8 @@ class PacerClock {
     virtual uint64_t ticksPerSecond() = 0;
     // Sleeps about this many ticks; may wake late, never much early.
     virtual void sleep(uint64_t ticks) = 0;
-    // Gives the processor away briefly while spinning on the last stretch.
-    virtual void yield() = 0;
+    // One turn of the spin over the last stretch of a wait.
+    virtual void spin() = 0;
 };
 
 // Waits until the clock reaches the deadline: sleeps most of the way, then
@@ -47,9 +47,9 @@ enum class PacerMode {
 // stretch of the last PACER_MARGIN_MEMORY pictures (one second) plus
 // HEADROOM, at least BASE and at most MAX: a frame that runs long widens it
 // at once, and it narrows again a second after the last long one.
-constexpr uint64_t PACER_MARGIN_BASE_US = 1000;
+constexpr uint64_t PACER_MARGIN_BASE_US = 800;
 constexpr uint64_t PACER_MARGIN_MAX_US = 8000;
-constexpr uint64_t PACER_MARGIN_HEADROOM_US = 500;
+constexpr uint64_t PACER_MARGIN_HEADROOM_US = 300;
 constexpr int PACER_MARGIN_MEMORY = 60;
 
 // Ticks are absolute: the n-th falls at origin + n / RATE, computed from the

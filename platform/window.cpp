@@ -26,7 +26,10 @@ class SdlClock final : public PacerClock {
     void sleep(uint64_t ticks) override {
         std::this_thread::sleep_for(std::chrono::nanoseconds(ticks * 1000000000ull / frequency));
     }
-    void yield() override { std::this_thread::yield(); }
+    // The spin keeps the processor: given away on a busy machine, it may
+    // come back only after the tick (the game's thread has a high priority
+    // where the system grants one, so others do not take it meanwhile).
+    void spin() override {}
 
   private:
     uint64_t frequency = SDL_GetPerformanceFrequency();
