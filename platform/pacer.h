@@ -43,14 +43,15 @@ enum class PacerMode {
 // The margin before a tick at which the keys are read: what the events, the
 // frame, the texture upload and the start of the present take, with room to
 // spare (under Xvfb with Mesa's software renderer, 0.4 to 0.6 ms from the
-// wake-up to the finished picture, seldom over 1 ms). It is the longest such
-// stretch of the last PACER_MARGIN_MEMORY pictures (one second) plus
-// HEADROOM, at least BASE and at most MAX: a frame that runs long widens it
-// at once, and it narrows again a second after the last long one.
+// wake-up to the finished picture, now and then a few milliseconds). It is
+// the longest such stretch of the last PACER_MARGIN_MEMORY pictures (a third
+// of a second) plus HEADROOM, at least BASE and at most MAX: a frame that
+// runs long widens it at once, and it narrows again soon after the last long
+// one, since a wide margin costs every key its time.
 constexpr uint64_t PACER_MARGIN_BASE_US = 800;
 constexpr uint64_t PACER_MARGIN_MAX_US = 8000;
 constexpr uint64_t PACER_MARGIN_HEADROOM_US = 300;
-constexpr int PACER_MARGIN_MEMORY = 60;
+constexpr int PACER_MARGIN_MEMORY = 20;
 
 // Ticks are absolute: the n-th falls at origin + n / RATE, computed from the
 // count each time, so rounding never adds up to drift. A picture that misses

@@ -142,8 +142,8 @@ TEST(Pacer, LongFrameIsShownLateAndWidensTheMargin) {
     // that tick. A picture a little late is shown at once; one that overruns
     // further is shown on the next tick. Either way its game frame is neither
     // skipped nor run twice, the margin grows to cover the frame, and the
-    // next frame, as long as this one, is on time. A second later the margin
-    // is back.
+    // next frame, as long as this one, is on time. A third of a second later
+    // the margin is back.
     struct Row {
         uint64_t work;
         uint64_t tickOfPicture;
@@ -181,7 +181,7 @@ TEST(Pacer, LongFrameIsShownLateAndWidensTheMargin) {
         EXPECT_TRUE(ticksAfter(before, game.shownAt, row.tickOfPicture + 1)) << "work " << row.work;
         EXPECT_EQ(game.pictures, pictures + 2) << "work " << row.work;
 
-        // A second of light frames narrows the margin back.
+        // A third of a second of light frames narrows the margin back.
         const uint64_t widenedMargin = game.pacer.margin();
         game.play(PACER_MARGIN_MEMORY - 1);
         EXPECT_EQ(game.pacer.margin(), widenedMargin) << "work " << row.work;
