@@ -117,6 +117,10 @@ void showPicture(const uint32_t* pixels, int pitch) {
     SDL_UpdateWindowSurface(window);
 }
 
+// The browser's refresh paces the page whatever display it is on, so there is
+// nothing to judge again.
+void displayChanged() {}
+
 void waitWhilePausedInPage(bool withinCall) {
     if (!gamePaused()) return;
     // The pause waits in SDL's event wait, whose sleeps then hand the browser
