@@ -306,9 +306,9 @@ TEST(AssetGenerator, RebuildsTheShippedFilesByteForByte) {
     if (std::system("python3 --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
     const fs::path out = fs::temp_directory_path() / ("tirlane-assets-" + std::to_string(getpid()));
     fs::remove_all(out);
-    const std::string command = "python3 \"" TIRLANE_SOURCE_DIR
-                                "/tools/assetgen/generate.py\" --out \"" +
-                                out.string() + "\" --icons-out \"" + (out / "icons").string() + "\"";
+    const std::string command =
+        "python3 \"" TIRLANE_SOURCE_DIR "/tools/assetgen/generate.py\" --out \"" + out.string() +
+        "\" --icons-out \"" + (out / "icons").string() + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0);
     int compared = 0;
     for (const auto& entry : fs::recursive_directory_iterator(out)) {
