@@ -40,14 +40,10 @@ TEST(RefreshPacer, KeepsSixtyFramesASecondOnEveryDisplay) {
         long shortestHold, longestHold;
     };
     const Row rows[] = {
-        {{60, 0.2}, 600, 1, 1},
-        {{59.94, 0.2}, 599, 1, 1}, // the display's own rate
-        {{60.4, 0.2}, 604, 1, 1},  // within 1% of 60 Hz: still every refresh
-        {{75, 0.3}, 600, 1, 2},
-        {{120, 0.3}, 600, 2, 2},
-        {{144, 0.3}, 600, 2, 3},
-        {{165, 0.2}, 600, 2, 3},
-        {{50, 0.3}, 500, 1, 1}, // slower than the game: no burst
+        {{60, 0.2}, 600, 1, 1},   {{59.94, 0.2}, 599, 1, 1}, // the display's own rate
+        {{60.4, 0.2}, 604, 1, 1}, // within 1% of 60 Hz: still every refresh
+        {{75, 0.3}, 600, 1, 2},   {{120, 0.3}, 600, 2, 2},   {{144, 0.3}, 600, 2, 3},
+        {{165, 0.2}, 600, 2, 3},  {{50, 0.3}, 500, 1, 1}, // slower than the game: no burst
         {{90, 0.3}, 600, 1, 2},
     };
     for (const Row& row : rows) {
