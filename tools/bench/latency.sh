@@ -13,18 +13,14 @@
 # the one built here (the probe is still this tree's).
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
-build_dir="$source_dir/build-bench"
 launches="${1:-20}"
 
 for tool in Xvfb xdotool python3; do
     command -v "$tool" >/dev/null || { echo "latency.sh: $tool is not installed (apt-get install xvfb xdotool python3)" >&2; exit 2; }
 done
 
-cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
-cmake --build "$build_dir" -j"$(nproc)" --target tirlane tirlane-probe >/dev/null
-game="${TIRLANE_GAME:-$build_dir/tirlane}"
-[ -x "$game" ] || { echo "latency.sh: no game at $game" >&2; exit 2; }
+source "$source_dir/tools/bench/bench-build.sh"
+build_bench_game latency.sh
 
 work="$(mktemp -d)"
 XVFB_PID=""

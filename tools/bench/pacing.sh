@@ -20,7 +20,6 @@
 # of the one built here (the probe is still this tree's).
 set -euo pipefail
 source_dir="$(cd "$(dirname "$0")/../.." && pwd)"
-build_dir="$source_dir/build-bench"
 load=no
 if [ "${1:-}" = --load ]; then
     load=yes
@@ -31,11 +30,8 @@ skip=60
 
 command -v Xvfb >/dev/null || { echo "pacing.sh: Xvfb is not installed (apt-get install xvfb)" >&2; exit 2; }
 
-cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
-cmake --build "$build_dir" -j"$(nproc)" --target tirlane tirlane-probe >/dev/null
-game="${TIRLANE_GAME:-$build_dir/tirlane}"
-[ -x "$game" ] || { echo "pacing.sh: no game at $game" >&2; exit 2; }
+source "$source_dir/tools/bench/bench-build.sh"
+build_bench_game pacing.sh
 
 work="$(mktemp -d)"
 XVFB_PID=""
