@@ -38,16 +38,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 3>"$WORK/display"
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-PIDS+=($!)
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$WORK/display" ] && break
-    sleep 0.1
-done
-[ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$WORK/display")"
+source "$SRC/tools/xvfb.sh"
+start_xvfb "$WORK" 2>/dev/null || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+PIDS+=("$XVFB_PID")
 
 new_folder() {
     local folder="$WORK/$1"
