@@ -13,6 +13,7 @@ namespace {
 constexpr const char* WORD = "PAUSED";
 constexpr const char* HINT = "Press P to play on";
 constexpr int WORD_SCALE = 4;
+constexpr int SHADOW_SHIFT = WORD_SCALE / 2; // the shadow lies down and right
 constexpr Rgb WORD_COLOUR = {255, 236, 140}; // the gold of the keys
 constexpr Rgb SHADOW_COLOUR = {8, 6, 20};    // the night of the board's edge
 constexpr Rgb HINT_COLOUR = {238, 226, 192}; // parchment
@@ -34,7 +35,30 @@ uint32_t blend(uint32_t under, Rgb colour, uint32_t alpha) {
            mix(under & 0xFF, colour.b);
 }
 
-// Draws the word's coverage scaled up, centred, its top at y.
+// Where the word and the hint go. The word stands a little above the middle
+// with the hint under it; a font whose line is too tall for both to fit (the
+// folder may hold any font.ttf) shows the hint alone, since it says how to
+// go on.
+struct Layout {
+    bool word = false;
+    int wordTop = 0;
+    int hintTop = 0;
+};
+Layout layout;
+
+Layout layoutFor(int wordWidth, int lineHeight) {
+    Layout l;
+    const int wordHeight = lineHeight * WORD_SCALE;
+    l.wordTop = (SCREEN_H - wordHeight) / 2 - 12;
+    l.hintTop = l.wordTop + wordHeight + 16;
+    l.word = wordWidth > 0 && lineHeight > 0 && wordWidth * WORD_SCALE + SHADOW_SHIFT <= SCREEN_W &&
+             l.wordTop >= 0 && l.hintTop + lineHeight <= SCREEN_H;
+    if (!l.word) l.hintTop = std::max(0, (SCREEN_H - lineHeight) / 2);
+    return l;
+}
+
+// Draws the word's coverage scaled up, centred, its top at y, clipped to the
+// picture.
 void drawWord(int y, int shift, Rgb colour) {
     if (!wordMask) return;
     const int w = std::min(textWidth(WORD), wordMask->w), h = std::min(textHeight(), wordMask->h);
@@ -47,10 +71,13 @@ void drawWord(int y, int shift, Rgb colour) {
             const uint32_t alpha = mask[my * maskPitch + mx] & 0xFF;
             if (alpha == 0) continue;
             for (int dy = 0; dy < WORD_SCALE; ++dy) {
-                uint32_t* row = picture.get() + (y + my * WORD_SCALE + dy) * SCREEN_W;
+                const int py = y + my * WORD_SCALE + dy;
+                if (py < 0 || py >= SCREEN_H) continue;
+                uint32_t* row = picture.get() + py * SCREEN_W;
                 for (int dx = 0; dx < WORD_SCALE; ++dx) {
-                    uint32_t& p = row[left + mx * WORD_SCALE + dx];
-                    p = blend(p, colour, alpha);
+                    const int px = left + mx * WORD_SCALE + dx;
+                    if (px < 0 || px >= SCREEN_W) continue;
+                    row[px] = blend(row[px], colour, alpha);
                 }
             }
         }
@@ -66,7 +93,8 @@ bool initPauseScreen() {
     pictureSurface = SDL_CreateRGBSurfaceWithFormatFrom(picture.get(), SCREEN_W, SCREEN_H, 32,
                                                         SCREEN_W * 4, SDL_PIXELFORMAT_XRGB8888);
     const int w = textWidth(WORD), h = textHeight();
-    if (w > 0 && h > 0 && w * WORD_SCALE <= SCREEN_W) {
+    layout = layoutFor(w, h);
+    if (layout.word) {
         wordMask = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_XRGB8888);
         if (wordMask) {
             SDL_FillRect(wordMask, nullptr, 0);
@@ -82,6 +110,7 @@ void releasePauseScreen() {
     picture.reset();
     if (wordMask) SDL_FreeSurface(wordMask);
     wordMask = nullptr;
+    layout = Layout{};
 }
 
 const uint32_t* pauseScreenOf(const uint32_t* frame, int pitch) {
@@ -91,12 +120,10 @@ const uint32_t* pauseScreenOf(const uint32_t* frame, int pitch) {
         uint32_t* out = picture.get() + y * SCREEN_W;
         for (int x = 0; x < SCREEN_W; ++x) out[x] = darken(in[x]);
     }
-    const int wordHeight = textHeight() * WORD_SCALE;
-    const int top = (SCREEN_H - wordHeight) / 2 - 12;
-    drawWord(top, WORD_SCALE / 2, SHADOW_COLOUR);
-    drawWord(top, 0, WORD_COLOUR);
+    drawWord(layout.wordTop, SHADOW_SHIFT, SHADOW_COLOUR);
+    drawWord(layout.wordTop, 0, WORD_COLOUR);
     if (pictureSurface)
-        drawTextOnto(pictureSurface, HINT, (SCREEN_W - textWidth(HINT)) / 2, top + wordHeight + 16,
+        drawTextOnto(pictureSurface, HINT, (SCREEN_W - textWidth(HINT)) / 2, layout.hintTop,
                      HINT_COLOUR);
     return picture.get();
 }
