@@ -1,6 +1,7 @@
 #include "platform/window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h> // with X11's own header where SDL draws on X
 #ifdef _WIN32
 #include <windows.h> // and with it timeBeginPeriod
 #else
@@ -66,6 +67,9 @@ FramePacer& pacer() {
 SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
+// Where the window stands out of full screen; with no window manager to
+// remember it, the game puts the window back there itself.
+SDL_Rect windowed = {};
 
 // TIRLANE_FPS_LOG=1: the flip rate and its steadiness every 600 flips.
 constexpr long FPS_LOG_FLIPS = 600;
@@ -109,6 +113,61 @@ void logFlip(uint64_t now) {
     stats.reset();
 }
 
+// On an X server with no window manager (a kiosk, a bare session) nobody
+// acts on SDL's request for full screen: the window keeps its place and
+// size while SDL draws for the whole display, and a shifted corner of the
+// picture shows. There the game places the window itself where SDL takes it
+// to be: over the display in full screen, back on its own rectangle after.
+#ifdef SDL_VIDEO_DRIVER_X11
+int ignoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
+// The window a window manager names on the root, and names again on itself
+// (one that has gone leaves the root's name behind, naming no window).
+bool windowManagerRuns(Display* x) {
+    const Atom check = XInternAtom(x, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    auto named = [&](Window on, Window* found) {
+        Atom type;
+        int format;
+        unsigned long items, left;
+        unsigned char* data = nullptr;
+        const bool read = XGetWindowProperty(x, on, check, 0, 1, False, XA_WINDOW, &type, &format,
+                                             &items, &left, &data) == Success &&
+                          type == XA_WINDOW && format == 32 && items == 1;
+        if (read) *found = *reinterpret_cast<Window*>(data);
+        if (data) XFree(data);
+        return read;
+    };
+    Window manager = 0, itself = 0;
+    if (!named(DefaultRootWindow(x), &manager)) return false;
+    XSync(x, False);
+    auto* previous = XSetErrorHandler(ignoreXError);
+    const bool alive = named(manager, &itself) && itself == manager;
+    XSync(x, False);
+    XSetErrorHandler(previous);
+    return alive;
+}
+#endif
+
+void placeWithoutWindowManager() {
+#ifdef SDL_VIDEO_DRIVER_X11
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    Display* x = info.info.x11.display;
+    if (windowManagerRuns(x)) return;
+    SDL_Rect place = windowed;
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN &&
+        SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &place) != 0)
+        return;
+    XMoveResizeWindow(x, info.info.x11.window, place.x, place.y, unsigned(place.w),
+                      unsigned(place.h));
+    XFlush(x);
+#endif
+}
+
 } // namespace
 
 bool openWindow(bool fullScreen, const char** failure) {
@@ -117,6 +176,12 @@ bool openWindow(bool fullScreen, const char** failure) {
     raisePriority();
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     const int factor = windowFactor();
+    windowed = {0, 0, SCREEN_W * factor, SCREEN_H * factor};
+    SDL_Rect desktop;
+    if (SDL_GetDisplayBounds(0, &desktop) == 0) {
+        windowed.x = desktop.x + (desktop.w - windowed.w) / 2;
+        windowed.y = desktop.y + (desktop.h - windowed.h) / 2;
+    }
     const Uint32 flags = SDL_WINDOW_RESIZABLE | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     window = SDL_CreateWindow("Tirlane", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                               SCREEN_W * factor, SCREEN_H * factor, flags);
@@ -133,6 +198,8 @@ bool openWindow(bool fullScreen, const char** failure) {
         *failure = "cannot create the renderer";
         return false;
     }
+    // Here, not before: a renderer may make the window anew for itself.
+    placeWithoutWindowManager();
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(renderer, &info) == 0) {
         rendererName = info.name;
@@ -170,7 +237,12 @@ void closeWindow() {
 void toggleFullScreen() {
     if (!window) return;
     const bool full = SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN;
+    if (!full) {
+        SDL_GetWindowPosition(window, &windowed.x, &windowed.y);
+        SDL_GetWindowSize(window, &windowed.w, &windowed.h);
+    }
     SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    placeWithoutWindowManager();
 }
 
 void showPicture(const uint32_t* pixels, int pitch) {

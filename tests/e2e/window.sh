@@ -6,7 +6,10 @@
 #   - Escape on the title saves "-2" (score 0 holds the record 0), and keeps a
 #     stored record that the game did not beat;
 #   - closing the window ends the game the way Escape does;
-#   - with no display the game says why in one line and fails.
+#   - with no display the game says why in one line and fails;
+#   - on a screen larger than the picture with no window manager (a kiosk),
+#     full screen shows the whole picture centred, as it does after F11 to a
+#     window and F11 back.
 # Usage: window.sh <tirlane> <tirlane-headless> <source dir>
 set -u
 
@@ -96,17 +99,29 @@ press() {
 }
 
 # Polls the screen until it shows (want=yes) or stops showing (want=no) the
-# title picture.
+# title picture (with its top-left corner at X, Y: 0, 0 unless given).
 await_title() {
-    local want=$1 folder=$2
+    local want=$1 folder=$2 x=${3:-0} y=${4:-0}
     for _ in $(seq 30); do
         shot "$folder/shot.ppm"
-        if python3 "$TOOLS" match "$folder/shot.ppm" "$folder/Presentation.bmp" >"$folder/match.txt"; then
+        if python3 "$TOOLS" match "$folder/shot.ppm" "$folder/Presentation.bmp" "$x" "$y" >"$folder/match.txt"; then
             [ "$want" = yes ] && return 0
         else
             [ "$want" = no ] && return 0
         fi
         sleep 0.5
+    done
+    return 1
+}
+
+# Polls the game's window until it stands at "X Y WIDTH HEIGHT" on the
+# screen; GEOMETRY holds where it stood last.
+await_geometry() {
+    for _ in $(seq 50); do
+        GEOMETRY=$(timeout 5 xdotool getwindowgeometry --shell "$WINDOW" 2>/dev/null |
+            awk -F= '{v[$1] = $2} END {print v["X"], v["Y"], v["WIDTH"], v["HEIGHT"]}')
+        [ "$GEOMETRY" = "$1" ] && return 0
+        sleep 0.2
     done
     return 1
 }
@@ -180,5 +195,29 @@ for driver in unset x11; do
     [ ! -e "$folder/Score" ] || fail "no display ($driver): a Score was written"
 done
 echo "ok: without a display: $(cat "$folder/stderr")"
+
+# 6. A kiosk: a 1280 x 720 screen and no window manager to act on the request
+# for full screen. The picture fits once, centred at (320, 120); the game
+# places the window over the screen itself, and back on its own rectangle
+# when F11 leaves full screen.
+kill "$XVFB_PID" 2>/dev/null
+wait "$XVFB_PID" 2>/dev/null
+start_xvfb "$WORK" 1280x720x24 2>/dev/null || fail "Xvfb 1280x720 did not start: $(cat "$WORK/xvfb.log")"
+folder=$(new_folder kiosk)
+start_game "$folder"
+await_title yes "$folder" 320 120 ||
+    fail "no window manager: full screen does not show the whole picture centred: $(cat "$folder/match.txt")"
+await_geometry "0 0 1280 720" || fail "no window manager: full screen does not cover the screen ($GEOMETRY)"
+# The screen looks the same in a window (the picture once, centred): the
+# window's own rectangle tells that F11 was taken.
+for step in "out of full screen:320 120 640 480" "back to full screen:0 0 1280 720"; do
+    press F11
+    await_geometry "${step#*:}" || fail "no window manager, ${step%%:*}: the window stands at $GEOMETRY"
+    await_title yes "$folder" 320 120 ||
+        fail "no window manager, ${step%%:*}: the picture is not whole and centred: $(cat "$folder/match.txt")"
+done
+press Escape
+expect_exit_0 "Escape in the kiosk"
+echo "ok: with no window manager, full screen shows the whole picture centred"
 
 echo "window.sh: all passed"

@@ -1,7 +1,8 @@
 """Helpers for window.sh: pictures, the hiscore file and closing a window.
 
   window_tools.py makebmp PATH [KIND]   writes a 640 x 480 test picture (KIND 0 or 1)
-  window_tools.py match SHOT.ppm PIC.bmp  exit 0 when the screenshot shows the picture
+  window_tools.py match SHOT.ppm PIC.bmp [X Y]  exit 0 when the screenshot shows the picture
+                                        (its top-left corner at X, Y; 0, 0 unless given)
   window_tools.py same SHOT.ppm FRAME.bmp [SHARE]  exit 0 when at least SHARE (0.99) of
                                         all pixels equal the frame's exactly
   window_tools.py pngsize FILE.png      prints a PNG's width and height
@@ -80,7 +81,7 @@ def make_bmp(path, kind):
     open(path, "wb").write(header + info + bytes(pixels))
 
 
-def match(shot_path, picture_path):
+def match(shot_path, picture_path, left=0, top=0):
     """The share of sample points where the screenshot shows the picture.
 
     Texts and the title's moving dots cover a few points, and pure green is
@@ -88,6 +89,8 @@ def match(shot_path, picture_path):
     """
     shot = read_ppm(shot_path)
     picture = read_bmp(picture_path)
+    if len(shot) < top + H or len(shot[0]) < left + W:
+        sys.exit(f"{shot_path}: no room for the picture at {left}, {top}")
     same = total = 0
     for y in range(6, H, 12):
         for x in range(8, W, 16):
@@ -95,7 +98,7 @@ def match(shot_path, picture_path):
             if want == GREEN:
                 continue
             total += 1
-            same += shot[y][x] == want
+            same += shot[top + y][left + x] == want
     share = same / total if total else 0
     print(f"{same} of {total} sample points match")
     return share >= 0.9
@@ -181,7 +184,7 @@ if __name__ == "__main__":
     if command == "makebmp":
         make_bmp(args[0], int(args[1]) if len(args) > 1 else 0)
     elif command == "match":
-        sys.exit(0 if match(args[0], args[1]) else 1)
+        sys.exit(0 if match(args[0], args[1], *map(int, args[2:4])) else 1)
     elif command == "same":
         sys.exit(0 if same(args[0], args[1], float(args[2]) if len(args) > 2 else 0.99) else 1)
     elif command == "pngsize":
