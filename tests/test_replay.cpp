@@ -28,13 +28,13 @@ class ReplayFiles : public gametest::GameTest {
     void TearDown() override {
         stopPlayback();
         setLoadObserver(nullptr);
-        startRecording(0, 0); // recording off
+        startRecording(0, 0, 0); // recording off
         gametest::GameTest::TearDown();
     }
 
     // Plays `calls` calls of a script, recording, and returns the replay text.
     std::string recordRun(const std::vector<KeyEvent>& script, long calls, size_t maxEvents) {
-        startRecording(maxEvents, 64);
+        startRecording(maxEvents, 64, 64);
         setLoadObserver(recordHiscoreRead);
         game.hiscore = loadHiscore();
         size_t next = 0;
