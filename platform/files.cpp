@@ -95,6 +95,34 @@ bool replaceFile(const char* path, const char* tempPath, const char* bytes, size
     return true;
 }
 
+namespace {
+
+bool putPiece(void* file, const char* bytes, size_t size) {
+    return writeAll(*static_cast<int*>(file), bytes, size);
+}
+
+} // namespace
+
+bool replaceFileInPieces(const char* path, const char* tempPath,
+                         bool (*produce)(FilePiece put, void* file)) {
+    int fd =
+        open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool ok = fchmod(fd, modeFor(path)) == 0 && produce(putPiece, &fd) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    ok = ok && rename(tempPath, path) == 0;
+    if (!ok) {
+        unlink(tempPath);
+        return false;
+    }
+    syncFolderOf(path);
+    return true;
+}
+
+bool removeFile(const char* path) {
+    return unlink(path) == 0 || errno == ENOENT;
+}
+
 bool makeFolders(const char* path) {
     char partial[4096];
     const size_t length = std::strlen(path);

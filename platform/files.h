@@ -24,6 +24,17 @@ size_t readFileStart(const char* path, char* bytes, size_t size);
 // own. False, and the old file untouched, when anything fails.
 bool replaceFile(const char* path, const char* tempPath, const char* bytes, size_t size);
 
+// The same replacement with the bytes handed over piece by piece: `produce`
+// gives each piece to `put(file, bytes, size)` and says whether all went
+// well. Allocates nothing and takes no lock, so a crash handler may use it.
+using FilePiece = bool (*)(void* file, const char* bytes, size_t size);
+bool replaceFileInPieces(const char* path, const char* tempPath,
+                         bool (*produce)(FilePiece put, void* file));
+
+// Removes a file; true when none is left under that name. Safe in a crash
+// handler.
+bool removeFile(const char* path);
+
 // Creates the folder and any missing parents (for the player's data folder,
 // made on the first save). True when it exists afterwards. Allocates nothing.
 bool makeFolders(const char* path);

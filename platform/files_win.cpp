@@ -93,6 +93,36 @@ bool replaceFile(const char* path, const char* tempPath, const char* bytes, size
     return ok;
 }
 
+namespace {
+
+bool putPiece(void* file, const char* bytes, size_t size) {
+    return writeAll(static_cast<HANDLE>(file), bytes, size);
+}
+
+} // namespace
+
+bool replaceFileInPieces(const char* path, const char* tempPath,
+                         bool (*produce)(FilePiece put, void* file)) {
+    WidePath widePath, wideTemp;
+    if (!widen(path, widePath) || !widen(tempPath, wideTemp)) return false;
+    DeleteFileW(wideTemp);
+    HANDLE file = CreateFileW(wideTemp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok =
+        GetFileType(file) == FILE_TYPE_DISK && produce(putPiece, file) && FlushFileBuffers(file);
+    ok = CloseHandle(file) && ok;
+    ok = ok && MoveFileExW(wideTemp, widePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) DeleteFileW(wideTemp);
+    return ok;
+}
+
+bool removeFile(const char* path) {
+    WidePath wide;
+    if (!widen(path, wide)) return false;
+    return DeleteFileW(wide) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 bool makeFolders(const char* path) {
     WidePath wide;
     if (!widen(path, wide) || !wide[0]) return false;

@@ -63,12 +63,24 @@ bool parseField(const char* token, const char* name, long& value) {
     return std::strncmp(token, name, n) == 0 && token[n] == '=' && parseLong(token + n + 1, value);
 }
 
+// Exactly 16 hex digits.
+bool parseHex16(const char* text, uint64_t& value) {
+    if (!text || std::strlen(text) != 16) return false;
+    value = 0;
+    for (const char* p = text; *p; ++p) {
+        const char c = *p;
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        if (digit < 0) return false;
+        value = value << 4 | uint64_t(digit);
+    }
+    return true;
+}
+
 bool parseDigest(const char* token, uint64_t& digest) {
-    if (std::strncmp(token, "digest=", 7) != 0 || std::strlen(token + 7) != 16) return false;
-    char* end = nullptr;
-    errno = 0;
-    digest = std::strtoull(token + 7, &end, 16);
-    return errno == 0 && *end == '\0';
+    return std::strncmp(token, "digest=", 7) == 0 && parseHex16(token + 7, digest);
 }
 
 bool parseEnd(char* rest, ReplayState& end) {
@@ -132,14 +144,41 @@ bool readHashLine(char* text, Replay& replay, bool& ended, std::string& why) {
             return false;
         }
         replay.reads.push_back(read);
-    } else if (std::strcmp(word, "quit") == 0) {
-        if (!parseCall(a, replay.quitCall) || !parseCall(b, replay.quitFlip) || extra) {
-            why = "bad quit line";
+    } else if (std::strcmp(word, "game") == 0) {
+        if (!a || b) {
+            why = "bad game line";
             return false;
         }
-    } else if (std::strcmp(word, "truncated") == 0) {
-        if (!parseCall(a, replay.truncatedAt) || b) {
-            why = "bad truncated line";
+        if (std::strcmp(a, TIRLANE_VERSION) != 0) {
+            why = std::string("recorded by Tirlane ") + a + ", this is Tirlane " + TIRLANE_VERSION;
+            return false;
+        }
+    } else if (std::strcmp(word, "check") == 0) {
+        ReplayCheck check{};
+        if (!parseCall(a, check.call) || check.call < 1 || !parseHex16(b, check.digest) || extra) {
+            why = "bad check line";
+            return false;
+        }
+        if (!replay.checks.empty() && check.call <= replay.checks.back().call) {
+            why = "check lines out of order";
+            return false;
+        }
+        replay.checks.push_back(check);
+    } else if (std::strcmp(word, "quit") == 0 || std::strcmp(word, "truncated") == 0 ||
+               std::strcmp(word, "crashed") == 0) {
+        // A run ends one way only, once.
+        if (replay.quitCall >= 0 || replay.truncatedAt >= 0 || replay.crashedAt >= 0) {
+            why = std::string("a second way of ending (") + word + ")";
+            return false;
+        }
+        const bool quit = word[0] == 'q';
+        long& call = quit             ? replay.quitCall
+                     : word[0] == 't' ? replay.truncatedAt
+                                      : replay.crashedAt;
+        if (!parseCall(a, call) ||
+            (quit ? !parseCall(b, replay.quitFlip) || extra : b != nullptr)) {
+            call = -1;
+            why = std::string("bad ") + word + " line";
             return false;
         }
     }
@@ -163,12 +202,27 @@ bool checkWhole(const Replay& r, std::string& why) {
             return false;
         }
     }
-    if (r.quitCall >= 0 && (r.quitCall != r.end.calls || r.quitFlip < 1)) {
+    // The game stops at the flip it was closed at: nothing flips after it.
+    if (r.quitCall >= 0 &&
+        (r.quitCall != r.end.calls || r.quitFlip < 1 || r.quitFlip != r.end.flips)) {
         why = "the quit line does not match the end";
         return false;
     }
     if (r.truncatedAt >= 0 && r.truncatedAt != r.end.calls) {
         why = "the truncated line does not match the end";
+        return false;
+    }
+    // A recording cut short keeps nothing of the call it stopped before.
+    if (r.truncatedAt >= 0 && !r.events.empty() && r.events.back().call >= r.truncatedAt) {
+        why = "a key event after the truncation";
+        return false;
+    }
+    if (r.crashedAt >= 0 && r.crashedAt != r.end.calls) {
+        why = "the crashed line does not match the end";
+        return false;
+    }
+    if (!r.checks.empty() && r.checks.back().call > r.end.calls) {
+        why = "a check line after the last call";
         return false;
     }
     return true;
@@ -179,14 +233,19 @@ bool checkWhole(const Replay& r, std::string& why) {
 struct Recorder {
     std::unique_ptr<KeyEvent[]> events;
     std::unique_ptr<HiscoreRead[]> reads;
-    size_t maxEvents = 0, maxReads = 0;
-    size_t eventCount = 0, readCount = 0;
+    std::unique_ptr<ReplayCheck[]> checks;
+    size_t maxEvents = 0, maxReads = 0, maxChecks = 0;
+    size_t eventCount = 0, readCount = 0, checkCount = 0;
     bool on = false;
     long quitCall = -1, quitFlip = -1;
     long truncatedAt = -1;
     ReplayState truncatedState{};
     ReplayState end{};
     bool finished = false;
+    // The state as the current call began: where a crash within it ends the
+    // recording.
+    ReplayState callStart{};
+    bool callStarted = false;
 };
 Recorder rec;
 
@@ -206,6 +265,7 @@ void truncateHere() {
 struct Player {
     const Replay* replay = nullptr;
     size_t nextRead = 0;
+    size_t nextCheck = 0;
     std::string divergence; // the first difference seen while playing
 };
 Player player;
@@ -226,6 +286,129 @@ int32_t playedHiscore() {
     return read.value;
 }
 
+// A line built in place, with no allocation and no stdio, so that a crash
+// handler can format the recording with it.
+struct Line {
+    char text[200];
+    size_t n = 0;
+    Line& put(const char* s) {
+        while (*s && n < sizeof text) text[n++] = *s++;
+        return *this;
+    }
+    Line& number(long long v) {
+        char digits[24];
+        int k = 0;
+        unsigned long long u = v < 0 ? 0ull - static_cast<unsigned long long>(v) : v;
+        do digits[k++] = char('0' + u % 10);
+        while ((u /= 10) != 0);
+        if (v < 0) put("-");
+        while (k > 0 && n < sizeof text) text[n++] = digits[--k];
+        return *this;
+    }
+    Line& hex(uint64_t v) {
+        for (int i = 15; i >= 0 && n < sizeof text; --i)
+            text[n++] = "0123456789abcdef"[(v >> (4 * i)) & 15];
+        return *this;
+    }
+};
+
+void describeState(Line& line, const ReplayState& s) {
+    line.put("calls=").number(s.calls).put(" flips=").number(s.flips);
+    line.put(" score=").number(s.score).put(" hiscore=").number(s.hiscore);
+    line.put(" lives=").number(s.lives).put(" screen=").number(s.screen);
+    line.put(" digest=").hex(s.digest);
+}
+
+// The recording as text, line by line through `out` (false from it stops
+// the writing). A crashed recording stops at the call that crashed: its
+// events are kept, reads within it are not, and it ends in the state the
+// call began in. Check lines, events and reads go in call order: the
+// digest after C calls, then the events delivered before call C, then the
+// reads within it.
+template <class Out> bool formatRecording(Out&& out, bool crashed) {
+    crashed = crashed && rec.truncatedAt < 0;
+    const long last = crashed ? rec.callStart.calls : LONG_MAX;
+    Line line;
+    line.put("# tirlane replay ").number(REPLAY_FORMAT).put("\n# game ").put(TIRLANE_VERSION);
+    line.put("\n");
+    if (!out(line.text, line.n)) return false;
+    size_t e = 0, r = 0, c = 0;
+    // Each stream's next call, LONG_MAX once it is done with.
+    auto eventAt = [&] {
+        return e < rec.eventCount && rec.events[e].call <= last ? rec.events[e].call : LONG_MAX;
+    };
+    auto readAt = [&] {
+        return r < rec.readCount && rec.reads[r].call < last ? rec.reads[r].call : LONG_MAX;
+    };
+    auto checkAt = [&] {
+        return c < rec.checkCount && rec.checks[c].call <= last ? rec.checks[c].call : LONG_MAX;
+    };
+    for (;;) {
+        const long ev = eventAt(), rd = readAt(), ck = checkAt();
+        if (ev == LONG_MAX && rd == LONG_MAX && ck == LONG_MAX) break;
+        line.n = 0;
+        if (rd != LONG_MAX && (rd == HISCORE_READ_AT_START || (rd < ev && rd < ck))) {
+            const HiscoreRead& read = rec.reads[r++];
+            line.put("# hiscore ");
+            if (read.call == HISCORE_READ_AT_START)
+                line.put("start");
+            else
+                line.number(read.call);
+            line.put(" ").number(read.value);
+        } else if (ck != LONG_MAX && ck <= ev) {
+            const ReplayCheck& check = rec.checks[c++];
+            line.put("# check ").number(check.call).put(" ").hex(check.digest);
+        } else {
+            const KeyEvent& event = rec.events[e++];
+            line.number(event.call).put(event.down ? " down " : " up ").number(event.code);
+        }
+        line.put("\n");
+        if (!out(line.text, line.n)) return false;
+    }
+    line.n = 0;
+    const ReplayState* end = &rec.end;
+    if (rec.truncatedAt >= 0) {
+        line.put("# truncated ").number(rec.truncatedAt).put("\n");
+        end = &rec.truncatedState;
+    } else if (crashed) {
+        line.put("# crashed ").number(rec.callStart.calls).put("\n");
+        end = &rec.callStart;
+    } else if (rec.quitCall >= 0) {
+        line.put("# quit ").number(rec.quitCall).put(" ").number(rec.quitFlip).put("\n");
+    }
+    line.put("# end ");
+    describeState(line, *end);
+    line.put("\n");
+    return out(line.text, line.n);
+}
+
+// Gathers a crash recording's lines and writes them in large pieces.
+struct CrashWriter {
+    char bytes[1 << 16];
+    size_t n = 0;
+    FilePiece put = nullptr;
+    void* file = nullptr;
+    bool add(const char* text, size_t size) {
+        if (n + size > sizeof bytes) {
+            if (!put(file, bytes, n)) return false;
+            n = 0;
+        }
+        std::memcpy(bytes + n, text, size);
+        n += size;
+        return true;
+    }
+};
+CrashWriter crashWriter; // not on the handler's small stack
+
+bool produceCrashRecording(FilePiece put, void* file) {
+    crashWriter.n = 0;
+    crashWriter.put = put;
+    crashWriter.file = file;
+    return formatRecording(
+               [](const char* text, size_t size) { return crashWriter.add(text, size); }, true) &&
+           (crashWriter.n == 0 || put(file, crashWriter.bytes, crashWriter.n));
+}
+
 } // namespace
 
 ReplayState currentReplayState(long calls) {
@@ -234,12 +417,9 @@ ReplayState currentReplayState(long calls) {
 }
 
 std::string describeReplayState(const ReplayState& s) {
-    char text[200];
-    std::snprintf(text, sizeof text,
-                  "calls=%ld flips=%ld score=%d hiscore=%d lives=%d screen=%d digest=%016llx",
-                  s.calls, s.flips, s.score, s.hiscore, s.lives, s.screen,
-                  static_cast<unsigned long long>(s.digest));
-    return text;
+    Line line;
+    describeState(line, s);
+    return std::string(line.text, line.n);
 }
 
 void digestCall() {
@@ -253,6 +433,18 @@ void digestCall() {
     for (int i = 1; i <= GUARD_COUNT; ++i)
         mix(int64_t(guards[i].pos) << 32 | uint32_t(guards[i].vel));
     mix(flipCount() - flipBase);
+    // A replay playing is compared at each of its check lines, after the
+    // call that completes that many calls.
+    if (player.replay && player.divergence.empty()) {
+        const std::vector<ReplayCheck>& checks = player.replay->checks;
+        const long done = currentCall + 1;
+        while (player.nextCheck < checks.size() && checks[player.nextCheck].call <= done) {
+            const ReplayCheck& check = checks[player.nextCheck++];
+            if (check.call == done && check.digest != runDigest)
+                player.divergence = "the run went another way by call " +
+                                    std::to_string(check.call) + " (its check line differs)";
+        }
+    }
 }
 
 bool readReplay(const char* path, Replay& replay, std::string& error) {
@@ -365,22 +557,31 @@ bool readReplay(const char* path, Replay& replay, std::string& error) {
 
 void setReplayCall(long call) {
     currentCall = call;
+    if (!rec.on || rec.truncatedAt >= 0 || call < 0) return;
     // Between calls: a recording with no room left for the reads of another
-    // call ends here, where the game's state is the end of what it holds.
-    if (rec.on && rec.truncatedAt < 0 && call >= 0 && rec.readCount + 2 > rec.maxReads)
-        truncateHere();
+    // call, or for a check line due now, ends here, where the game's state
+    // is the end of what it holds. (A paused game sets the same call again.)
+    const bool checkDue = call > 0 && call % REPLAY_CHECK_EVERY == 0 &&
+                          (rec.checkCount == 0 || rec.checks[rec.checkCount - 1].call != call);
+    if (rec.readCount + 2 > rec.maxReads || (checkDue && rec.checkCount == rec.maxChecks))
+        return truncateHere();
+    if (checkDue) rec.checks[rec.checkCount++] = {call, runDigest};
+    rec.callStart = currentReplayState(call);
+    rec.callStarted = true;
 }
 
-void startRecording(size_t maxEvents, size_t maxReads) {
+void startRecording(size_t maxEvents, size_t maxReads, size_t maxChecks) {
     rec = Recorder{};
     runDigest = DIGEST_START;
     flipBase = flipCount();
     currentCall = HISCORE_READ_AT_START;
     rec.events.reset(new (std::nothrow) KeyEvent[maxEvents]);
     rec.reads.reset(new (std::nothrow) HiscoreRead[maxReads]);
-    rec.on = rec.events && rec.reads && maxReads > 0;
+    rec.checks.reset(new (std::nothrow) ReplayCheck[maxChecks]);
+    rec.on = rec.events && rec.reads && rec.checks && maxReads > 0;
     rec.maxEvents = rec.on ? maxEvents : 0;
     rec.maxReads = rec.on ? maxReads : 0;
+    rec.maxChecks = rec.on ? maxChecks : 0;
 }
 
 bool recording() {
@@ -419,36 +620,13 @@ void finishRecording(const ReplayState& end) {
 }
 
 std::string recordingText() {
-    std::string text = "# tirlane replay " + std::to_string(REPLAY_FORMAT) + "\n";
-    text += std::string("# game ") + TIRLANE_VERSION + "\n";
-    size_t e = 0, r = 0;
-    char line[96];
-    // Reads and events in call order; a read within call C comes after the
-    // events delivered before it.
-    while (e < rec.eventCount || r < rec.readCount) {
-        const bool readFirst =
-            r < rec.readCount && (e == rec.eventCount || rec.reads[r].call < rec.events[e].call ||
-                                  rec.reads[r].call == HISCORE_READ_AT_START);
-        if (readFirst) {
-            const HiscoreRead& read = rec.reads[r++];
-            if (read.call == HISCORE_READ_AT_START)
-                std::snprintf(line, sizeof line, "# hiscore start %d\n", read.value);
-            else
-                std::snprintf(line, sizeof line, "# hiscore %ld %d\n", read.call, read.value);
-        } else {
-            const KeyEvent& event = rec.events[e++];
-            std::snprintf(line, sizeof line, "%ld %s %d\n", event.call, event.down ? "down" : "up",
-                          event.code);
-        }
-        text += line;
-    }
-    if (rec.truncatedAt >= 0) {
-        text += "# truncated " + std::to_string(rec.truncatedAt) + "\n";
-    } else if (rec.quitCall >= 0) {
-        text +=
-            "# quit " + std::to_string(rec.quitCall) + " " + std::to_string(rec.quitFlip) + "\n";
-    }
-    text += "# end " + describeReplayState(rec.end) + "\n";
+    std::string text;
+    formatRecording(
+        [&text](const char* line, size_t size) {
+            text.append(line, size);
+            return true;
+        },
+        false);
     return text;
 }
 
@@ -456,6 +634,11 @@ bool writeRecording(const char* path, const char* tempPath) {
     if (!rec.on || !rec.finished || !path || !tempPath) return false;
     const std::string text = recordingText();
     return replaceFile(path, tempPath, text.data(), text.size());
+}
+
+bool writeCrashRecording(const char* path, const char* tempPath) {
+    if (!rec.on || !rec.callStarted || !path || !tempPath) return false;
+    return replaceFileInPieces(path, tempPath, produceCrashRecording);
 }
 
 void startPlayback(const Replay& replay) {
@@ -496,5 +679,20 @@ std::string comparePlaybackEnd(const ReplayState& now) {
     if (!got.empty()) return "the run ended with " + got + " where the replay has " + wanted;
     if (now.digest != want.digest)
         return "the run ended in the same state but went another way (the digest differs)";
+    return {};
+}
+
+bool playbackWentAstray() {
+    return player.replay && !player.divergence.empty();
+}
+
+std::string comparePlaybackUpTo(long calls) {
+    if (!player.replay) return "no replay is playing";
+    if (!player.divergence.empty()) return player.divergence;
+    size_t due = 0;
+    for (const HiscoreRead& read : player.replay->reads) due += read.call < calls ? 1 : 0;
+    if (player.nextRead != due)
+        return "the run read " + std::to_string(player.nextRead) + " hiscore values by call " +
+               std::to_string(calls) + ", the replay holds " + std::to_string(due);
     return {};
 }

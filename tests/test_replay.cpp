@@ -19,7 +19,8 @@
 
 namespace {
 
-const char* const HEADER = "# tirlane replay 1\n# game 1.0.0\n# hiscore start 0\n";
+const std::string HEADER =
+    std::string("# tirlane replay 1\n# game ") + TIRLANE_VERSION + "\n# hiscore start 0\n";
 const char* const END =
     "# end calls=10 flips=10 score=0 hiscore=0 lives=3 screen=0 digest=0123456789abcdef\n";
 
@@ -28,13 +29,13 @@ class ReplayFiles : public gametest::GameTest {
     void TearDown() override {
         stopPlayback();
         setLoadObserver(nullptr);
-        startRecording(0, 0); // recording off
+        startRecording(0, 0, 0); // recording off
         gametest::GameTest::TearDown();
     }
 
     // Plays `calls` calls of a script, recording, and returns the replay text.
     std::string recordRun(const std::vector<KeyEvent>& script, long calls, size_t maxEvents) {
-        startRecording(maxEvents, 64);
+        startRecording(maxEvents, 64, 64);
         setLoadObserver(recordHiscoreRead);
         game.hiscore = loadHiscore();
         size_t next = 0;
@@ -111,6 +112,13 @@ TEST_F(ReplayFiles, HostileFilesAreRefusedWithOneClearLine) {
              "digest=0123456789abcdef\n",
          "end line"},
         {"a quit that is not the end", h + "# quit 4 7\n" + e, "quit line"},
+        {"a quit at a flip the end is not at", h + "# quit 10 7\n" + e, "quit line"},
+        {"an event after the truncation", h + "10 down 38\n# truncated 10\n" + e,
+         "after the truncation"},
+        {"another version", "# tirlane replay 1\n# game 0.9.0\n# hiscore start 0\n" + e,
+         "Tirlane 0.9.0, this is Tirlane " TIRLANE_VERSION},
+        {"a check past the end", h + "# check 600 0123456789abcdef\n" + e, "check line"},
+        {"a crash that is not the end", h + "# crashed 9\n" + e, "crashed line"},
         {"a line far too long", h + std::string(4000, '7') + "\n" + e, "too long"},
     };
     for (const Case& c : cases) {
@@ -174,6 +182,45 @@ TEST_F(ReplayFiles, ARecordingWithoutRoomEndsWhereItStopped) {
     moved.replace(moved.find("6 down 38"), 9, "7 down 38");
     std::ofstream("moved.replay") << moved;
     EXPECT_NE(playBack("moved.replay").find("went another way"), std::string::npos);
+}
+
+// A crash within a call leaves the recording up to that call: the state the
+// call began in, whatever the crash left half done, with the check lines
+// before it, and that plays back exactly.
+TEST_F(ReplayFiles, ACrashLeavesTheRecordingUpToTheCallItHappenedIn) {
+    std::vector<KeyEvent> script;
+    std::string error;
+    ASSERT_TRUE(readKeyScript(TIRLANE_SOURCE_DIR "/tests/data/win.txt", script, error)) << error;
+    startRecording(1000, 64, 64);
+    EXPECT_FALSE(writeCrashRecording("early.replay", "early.replay.new")); // no call yet
+    EXPECT_FALSE(std::filesystem::exists("early.replay"));
+
+    for (const long crashAt : {0L, 1L, 700L, 1801L}) {
+        SCOPED_TRACE(crashAt);
+        resetGameState();
+        clearQuitRequest();
+        startRecording(1000, 64, 64);
+        setLoadObserver(recordHiscoreRead);
+        game.hiscore = loadHiscore();
+        size_t next = 0;
+        for (long call = 0; call <= crashAt; ++call) {
+            setReplayCall(call);
+            deliverKeyEvents(script, next, call);
+            ASSERT_FALSE(quitRequested());
+            runFrame();
+            if (call < crashAt) digestCall(); // the crashing call never finishes
+        }
+        setLoadObserver(nullptr);
+        std::ofstream("crash.replay") << "an earlier run's replay\n";
+        ASSERT_TRUE(writeCrashRecording("crash.replay", "crash.replay.new"));
+        std::ifstream in("crash.replay");
+        const std::string text(std::istreambuf_iterator<char>(in), {});
+        const std::string ending = "# crashed " + std::to_string(crashAt) +
+                                   "\n# end calls=" + std::to_string(crashAt) + " ";
+        EXPECT_NE(text.find(ending), std::string::npos) << text;
+        EXPECT_EQ(text.find("# check ") != std::string::npos, crashAt > REPLAY_CHECK_EVERY) << text;
+        EXPECT_EQ(playBack("crash.replay"), "") << text;
+    }
 }
 
 } // namespace

@@ -172,6 +172,63 @@ TEST_F(Trace, BadArgumentsAndInputsExitWithStatusTwo) {
     EXPECT_FALSE(fs::exists(folder / "Score"));
 }
 
+// A replay is played until it differs from the run, and stopped at the first
+// check line that does, naming its call; --calls checks it only that far.
+TEST_F(Trace, AReplayIsCheckedUpToItsFirstDifferenceOrTheCallAsked) {
+    std::ifstream win(TIRLANE_SOURCE_DIR "/tests/data/win.txt");
+    ASSERT_EQ(run("--calls 2000 --write-replay run.replay",
+                  std::string(std::istreambuf_iterator<char>(win), {}))
+                  .status,
+              0);
+    std::ifstream in("run.replay");
+    const std::string recorded(std::istreambuf_iterator<char>(in), {});
+    ASSERT_NE(recorded.find("\n# check 1200 "), std::string::npos) << recorded;
+
+    // The first arrow pressed, two calls later: the walk is off from there.
+    std::string moved = recorded;
+    const size_t arrow = moved.find(" down 38\n");
+    ASSERT_NE(arrow, std::string::npos);
+    const size_t start = moved.rfind('\n', arrow) + 1;
+    const long at = std::stol(moved.substr(start, arrow - start));
+    ASSERT_LT(at, 500);
+    moved.replace(start, arrow - start, std::to_string(at + 2));
+    // The check line at 1200 altered: everything else goes as recorded.
+    std::string altered = recorded;
+    const size_t digit = altered.find("\n# check 1200 ") + 14;
+    altered[digit] = altered[digit] == '0' ? '1' : '0';
+    // Older files have no check lines.
+    std::string unchecked;
+    std::istringstream lines(recorded);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("# check ", 0) != 0) unchecked += line + "\n";
+
+    struct Case {
+        const char* name;
+        const std::string& text;
+        const char* args;
+        int status;
+        int calls; // the calls played
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {"as recorded", recorded, "", 0, 2000, ""},
+        {"as recorded, up to call 1300", recorded, " --calls 1300", 0, 1300, ""},
+        {"without check lines", unchecked, "", 0, 2000, ""},
+        {"a key moved", moved, "", 3, 600, "by call 600"},
+        {"a key moved, up to call 1300", moved, " --calls 1300", 3, 600, "by call 600"},
+        {"a check line altered", altered, "", 3, 1200, "by call 1200"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream("case.replay", std::ios::binary) << c.text;
+        const Output r = run(std::string("--trace --replay case.replay") + c.args);
+        EXPECT_EQ(r.status, c.status) << r.errors;
+        EXPECT_GE(lineOf(r, c.calls - 1), 0);
+        EXPECT_EQ(lineOf(r, c.calls), -1);
+        EXPECT_NE(r.errors.find(c.mentions), std::string::npos) << r.errors;
+    }
+}
+
 } // namespace
 
 namespace {
@@ -189,6 +246,10 @@ TEST_F(Trace, BadReplaysExitWithStatusTwoAndRunNothing) {
          ""},
         {"decreasing calls", "# tirlane replay 1\n# hiscore start 0\n9 down 38\n8 up 38\n", ""},
         {"with --input as well", "# tirlane replay 1\n", " --input keys.txt"},
+        {"another version",
+         "# tirlane replay 1\n# game 0.9.0\n# hiscore start 0\n# end calls=10 flips=10 score=0 "
+         "hiscore=0 lives=3 screen=0 digest=0123456789abcdef\n",
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,6 +259,10 @@ TEST_F(Trace, BadReplaysExitWithStatusTwoAndRunNothing) {
         EXPECT_EQ(r.status, 2);
         EXPECT_TRUE(r.lines.empty());                                    // nothing was run
         EXPECT_EQ(r.errors.find('\n'), r.errors.size() - 1) << r.errors; // one line
+        if (std::string(c.name) == "another version") {
+            EXPECT_NE(r.errors.find("0.9.0, this is Tirlane " TIRLANE_VERSION), std::string::npos)
+                << r.errors;
+        }
     }
     EXPECT_FALSE(fs::exists(folder / "Score"));
 }

@@ -16,8 +16,10 @@
 
 #include "game/frame.h"
 #include "game/state.h"
+#include "platform/crash.h"
 #include "platform/display.h"
 #include "platform/events.h"
+#include "platform/files.h"
 #include "platform/hiscore.h"
 #include "platform/keyboard.h"
 #include "platform/keyscript.h"
@@ -132,11 +134,13 @@ int parseOptions(int argc, char** argv, Options& o) {
 
 constexpr size_t RECORDED_EVENTS = 1 << 20; // hours of the busiest play
 constexpr size_t RECORDED_READS = 1 << 16;  // a title set-up every minute and more
+constexpr size_t RECORDED_CHECKS = 1 << 17; // two weeks of play
 
 Options options;
 Replay replay;
 bool playing = false;
-long call = 0; // the call running, or about to
+bool replaysWritten = false; // by writeReplays: a crash after it leaves them be
+long call = 0;               // the call running, or about to
 int32_t recordAtStart = 0;
 int32_t bestSaved = INT32_MIN;
 
@@ -152,6 +156,14 @@ void writeReplays() {
     const char* temp = recordPath(RECORD_REPLAY_TEMP);
     writeRecording(recordPath(RECORD_LAST_REPLAY), temp);
     if (bestSaved > recordAtStart) writeRecording(recordPath(RECORD_BEST_REPLAY), temp);
+}
+
+// A crash leaves last.replay up to the call it happened in; when that cannot
+// be written, no last.replay at all, never the one of an earlier run.
+void writeCrashReplay() {
+    if (playing || replaysWritten || !prepareRecordFolder()) return;
+    const char* path = recordPath(RECORD_LAST_REPLAY);
+    if (!writeCrashRecording(path, recordPath(RECORD_REPLAY_TEMP)) && path) removeFile(path);
 }
 
 void shutDown() {
@@ -180,6 +192,7 @@ int checkPlayback() {
         keyDown(KEY_ESCAPE);
     }
     writeReplays();
+    replaysWritten = true;
     shutDown();
     std::exit(0);
 }
@@ -266,7 +279,8 @@ int main(int argc, char** argv) {
         ignoreGameKeys(true);
         setPresenter(playbackPresenter);
     } else {
-        startRecording(RECORDED_EVENTS, RECORDED_READS);
+        startRecording(RECORDED_EVENTS, RECORDED_READS, RECORDED_CHECKS);
+        installCrashHandler(writeCrashReplay);
         setLoadObserver(recordHiscoreRead);
         setSaveObserver(noteSave);
         setPresenter(presentFrame);
@@ -300,6 +314,7 @@ int main(int argc, char** argv) {
 
     const int end = playing ? checkPlayback() : 0;
     writeReplays();
+    replaysWritten = true;
     shutDown();
     return end;
 }

@@ -10,6 +10,8 @@
 #   - SIGTERM and closing the window in the middle of the death sequence end
 #     the game at once, saving the record as Escape does, and that replay too
 #     verifies;
+#   - a game killed with SIGSEGV in the middle of a level leaves last.replay
+#     up to the crash, which verifies, in place of the previous run's;
 #   - --mute and M change what reaches the audio device (SDL's disk driver),
 #     never the game.
 # Usage: replay.sh <tirlane> <tirlane-headless> <source dir>
@@ -140,8 +142,12 @@ sed "s/^$up\$/$((${up%% *} + 3)) down 38/" "$live/last.replay" >"$live/moved.rep
 [ "$(verify "$live" moved.replay)" = 3 ] || fail "a replay with the step moved still verifies"
 echo "ok: a live game with two pauses replays exactly; moved: $(cat "$live/verify.txt")"
 
-# --- 2. tirlane --replay shows what the runner shows, call for call.
-for call in 30 $((${up%% *} + 4)) $((${up%% *} + 200)); do
+# --- 2. tirlane --replay shows what the runner shows, call for call: early
+# on, just after the step, and at the replay's last call (taken from its end
+# line: a loaded machine plays fewer calls in the same time).
+calls=$(sed -n 's/^# end calls=\([0-9]*\) .*/\1/p' "$live/last.replay")
+[ -n "$calls" ] || fail "last.replay has no end line"
+for call in 30 $((${up%% *} + 4)) $((calls - 1)); do
     (cd "$live" && "$HEADLESS" --replay last.replay --calls $((call + 1)) --shot "$call" "runner-$call.bmp" \
         >/dev/null 2>&1)
     start_game "$live" --replay last.replay --stop-at "$call"
@@ -160,7 +166,7 @@ for call in 30 $((${up%% *} + 4)) $((${up%% *} + 200)); do
     tap Escape
     await_exit "Escape at --stop-at $call"
 done
-echo "ok: tirlane --replay shows the runner's picture at calls 30, $((${up%% *} + 4)) and $((${up%% *} + 200))"
+echo "ok: tirlane --replay shows the runner's picture at calls 30, $((${up%% *} + 4)) and $((calls - 1))"
 
 # --- 3. Ending in the middle of the death sequence: SIGTERM, and closing the
 # window. The record (0) is saved as Escape saves it; the replay says where
@@ -187,7 +193,27 @@ for how in sigterm close; do
     echo "ok: $how in the death sequence ended the game in $ENDED_MS ms; $(grep '^# quit' "$folder/last.replay")"
 done
 
-# --- 4. Mute: what reaches the device (SDL's disk driver writes it to a
+# --- 4. A crash in the middle of a level: the previous run's last.replay
+# is replaced by this run's, up to the call the crash happened in.
+crash=$(new_folder crash)
+cp "$live/last.replay" "$crash/"
+ulimit -c 0
+start_game "$crash"
+sleep 0.5
+tap space 0.1
+sleep 0.3
+tap Up
+sleep 0.5
+pkill -SEGV -f "^$GAME --window\$" || fail "crash: no game to signal"
+await_exit "SIGSEGV in a level" 139
+crashed=$(sed -n 's/^# crashed \([0-9]*\)$/\1/p' "$crash/last.replay")
+[ -n "$crashed" ] || fail "crash: last.replay is not this run's: $(tail -n 2 "$crash/last.replay")"
+grep -q "^# end calls=$crashed " "$crash/last.replay" || fail "crash: the end line is not at the crash"
+grep -Eq '^[0-9]+ down 32$' "$crash/last.replay" || fail "crash: the replay lacks the Space that starts the level"
+[ "$(verify "$crash" last.replay)" = 0 ] || fail "crash: last.replay does not verify: $(cat "$crash/verify.txt")"
+echo "ok: SIGSEGV in a level left a last.replay that verifies up to call $crashed"
+
+# --- 5. Mute: what reaches the device (SDL's disk driver writes it to a
 # file) is silence with --mute, sound without it, and sound again after M.
 audio_level() { python3 "$TOOLS" loudness "$1"; }
 for mode in plain muted unmuted-by-m; do

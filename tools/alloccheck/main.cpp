@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     initSound(); // the dummy driver: cues really start and mix
-    startRecording(1 << 20, 1 << 16);
+    startRecording(1 << 20, 1 << 16, 1 << 17);
     setLoadObserver(recordHiscoreRead);
 
     const long flips = playScript(events, calls, startCounting, stopCounting);

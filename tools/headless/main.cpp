@@ -109,12 +109,15 @@ size_t nextFlipShot = 0;
 std::vector<Shot> flipShotsSorted;
 
 Replay replay;
+long replayCalls = 0; // all the calls the replay holds
 long currentCall = 0;
 
-// A replay's end: 0 when the run stands where the file says, else 3.
-int checkReplayEnd(long calls) {
+// A replay's end, or (`shortOfEnd`) the call --calls stopped it at: 0 when
+// the run matches the file there, else 3.
+int checkReplayEnd(long calls, bool shortOfEnd) {
     std::fflush(stdout);
-    const std::string difference = comparePlaybackEnd(currentReplayState(calls));
+    const std::string difference =
+        shortOfEnd ? comparePlaybackUpTo(calls) : comparePlaybackEnd(currentReplayState(calls));
     if (difference.empty()) return 0;
     std::fprintf(stderr, "tirlane-headless: %s: does not replay: %s\n", options.replay,
                  difference.c_str());
@@ -125,7 +128,7 @@ int checkReplayEnd(long calls) {
 // saving as Escape does, with the rest of the call never run.
 void quitWithinCall() {
     keyDown(KEY_ESCAPE);
-    std::exit(checkReplayEnd(currentCall));
+    std::exit(checkReplayEnd(currentCall, false));
 }
 
 void presenter(const uint32_t* pixels, int pitch) {
@@ -156,8 +159,8 @@ int main(int argc, char** argv) {
         if (!readReplay(options.replay, replay, error)) fail(error);
         events = replay.events;
         // A run that ended within a call runs into that call, up to its flip.
-        const long calls = replay.end.calls + (replay.quitCall >= 0 ? 1 : 0);
-        if (options.calls < 0 || options.calls > calls) options.calls = calls;
+        replayCalls = replay.end.calls + (replay.quitCall >= 0 ? 1 : 0);
+        if (options.calls < 0 || options.calls > replayCalls) options.calls = replayCalls;
     }
     tracing = options.trace;
 
@@ -181,7 +184,8 @@ int main(int argc, char** argv) {
     setPresenter(presenter);
     if (options.replay) startPlayback(replay);
     if (options.writeReplay) {
-        startRecording(events.size() + 16, static_cast<size_t>(options.calls / 1000 + 64));
+        startRecording(events.size() + 16, static_cast<size_t>(options.calls / 1000 + 64),
+                       static_cast<size_t>(options.calls / REPLAY_CHECK_EVERY + 2));
         setLoadObserver(recordHiscoreRead);
     }
     if (!initDisplay() || !initSurfaces()) {
@@ -202,6 +206,11 @@ int main(int argc, char** argv) {
         runFrame();
         digestCall();
         if (tracing) printTrace(call);
+        // A replay that went another way is stopped where it did.
+        if (options.replay && playbackWentAstray()) {
+            ++call;
+            break;
+        }
         for (const Shot& shot : options.shots)
             if (shot.at == call && backBufferPixels())
                 writeScreenshot(shot.file.c_str(), backBufferPixels(), backBufferPitch());
@@ -217,7 +226,7 @@ int main(int argc, char** argv) {
             status = 1;
         }
     }
-    if (options.replay) status = checkReplayEnd(call);
+    if (options.replay) status = checkReplayEnd(call, call == options.calls && call < replayCalls);
     releaseDisplay();
     releaseSound();
     return status;
