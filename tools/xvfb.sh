@@ -26,3 +26,23 @@ start_xvfb() {
     fi
     export DISPLAY=":$number"
 }
+
+#   find_game_window      waits for the game's window (titled Tirlane) and
+#                         prints its id, or nothing after 20 s
+#   await_no_game_window  waits until no window titled Tirlane is left
+#
+# The X server takes a game's window away a moment after that game has
+# ended: a test that starts the next game at once must not find the last
+# one's window.
+await_no_game_window() {
+    local waited=0
+    while [ -n "$(xdotool search --name '^Tirlane$' 2>/dev/null)" ]; do
+        [ $waited -ge 100 ] && return 1
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+}
+
+find_game_window() {
+    timeout 20 xdotool search --sync --onlyvisible --name '^Tirlane$' 2>/dev/null | head -n 1
+}

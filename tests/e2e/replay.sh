@@ -55,10 +55,11 @@ new_folder() {
 start_game() {
     local folder=$1
     shift
+    await_no_game_window || fail "the last game's window is still there after 10 s"
     (cd "$folder" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER="${AUDIO:-dummy}" \
         timeout 120 "$GAME" --window "$@" >"$folder/stdout" 2>"$folder/stderr") &
     GAME_PID=$!
-    WINDOW=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tirlane$' 2>/dev/null | head -n 1)
+    WINDOW=$(find_game_window)
     [ -n "$WINDOW" ] || fail "no window appeared ($(cat "$folder/stderr"))"
     xdotool windowfocus --sync "$WINDOW" 2>/dev/null
 }
