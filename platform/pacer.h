@@ -114,6 +114,7 @@ class FramePacer {
     bool shownSinceWake = false; // a picture since the keys were last read
     bool idleCallRan = false;    // a call showed nothing since then
     uint64_t wakeAt = 0;         // when the keys were to be read
+    uint64_t keysReadAt = 0;     // when they were read
     uint64_t aimedAt = 0;        // when the picture in the making should appear
     bool floorHeld = false;      // the present waited for its tick
     bool keysPicture = false;    // the picture in the making is the first since the keys
