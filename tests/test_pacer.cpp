@@ -307,11 +307,12 @@ TEST(Pacer, StopsAndPausesLeaveTheMarginAsItWas) {
         game.play(30);
         row.away(game);
         EXPECT_EQ(game.pacer.margin(), MARGIN) << row.name;
+        uint64_t earliest = 0; // the longest from the keys to their picture
         for (int i = 0; i < PACER_MARGIN_MEMORY; ++i) {
             game.call(300 * US);
-            ASSERT_LE(game.shownAt - game.readAt, MARGIN + 20 * US)
-                << row.name << ", picture " << i;
+            earliest = std::max(earliest, game.shownAt - game.readAt);
         }
+        EXPECT_LE(earliest, MARGIN + 20 * US) << row.name;
     }
 }
 
