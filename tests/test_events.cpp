@@ -78,6 +78,7 @@ TEST_F(Events, NoKeyChangeIsLostDuringALongSequence) {
         const char* name;
         std::function<void()> during; // Left goes up somewhere in here
         int held;                     // what the game holds once the call returned
+        SDL_Keycode heldSym = 0;      // and its key
     };
     const Case cases[] = {
         {"the mouse moved 4200 times, then Left went up",
@@ -117,7 +118,16 @@ TEST_F(Events, NoKeyChangeIsLostDuringALongSequence) {
              pushKey(false, SDLK_LEFT);
              handleEventsWithinCall();
          },
-         KEY_RIGHT},
+         KEY_RIGHT, SDLK_RIGHT},
+        {"Right, then Down pressed over Left, then Right and Left let go",
+         [] {
+             pushKey(true, SDLK_RIGHT);
+             pushKey(true, SDLK_DOWN);
+             pushKey(false, SDLK_RIGHT);
+             pushKey(false, SDLK_LEFT);
+             handleEventsWithinCall();
+         },
+         KEY_DOWN, SDLK_DOWN},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,7 +141,7 @@ TEST_F(Events, NoKeyChangeIsLostDuringALongSequence) {
         EXPECT_EQ(game.heldKey, c.held);
 
         // Let go of what is held, then tap Up: nothing stale comes back.
-        if (c.held == KEY_RIGHT) pushKey(false, SDLK_RIGHT);
+        if (c.heldSym) pushKey(false, c.heldSym);
         pushKey(true, SDLK_UP);
         handlePendingEvents();
         EXPECT_EQ(game.heldKey, KEY_UP);
