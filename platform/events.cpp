@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+
 #include "game/state.h"
 #include "platform/display.h"
 #include "platform/gamepad.h"
@@ -63,12 +65,25 @@ void deliver(const KeyDeliveries& keys) {
     for (int i = 0; i < keys.count; ++i) deliver(keys.items[i].down, keys.items[i].code);
 }
 
+// Within a call the game's keys wait for it to return (see defer below).
+bool deferring = false;
+enum class Change : uint8_t { Press, Release, LetGoOfAll };
+void defer(Change change, int holder, int code);
+
 void press(int holder, int code) {
+    if (deferring) return defer(Change::Press, holder, code);
     deliver(heldKeys.press(holder, code));
 }
 
 void release(int holder, int code) {
+    if (deferring) return defer(Change::Release, holder, code);
     deliver(heldKeys.release(holder, code, game.heldKey));
+}
+
+// Every key this holder has down goes up (its gamepad was unplugged).
+void letGoOfAll(int holder) {
+    if (deferring) return defer(Change::LetGoOfAll, holder, 0);
+    while (const int code = heldKeys.anyHeldBy(holder)) release(holder, code);
 }
 
 void setPause(int reason, bool on) {
@@ -170,7 +185,7 @@ void removeGamepad(SDL_JoystickID id) {
     Gamepad* pad = findGamepad(id);
     if (!pad) return;
     send(*pad, pad->mapper.releaseAll());
-    while (const int code = heldKeys.anyHeldBy(holderOf(*pad))) release(holderOf(*pad), code);
+    letGoOfAll(holderOf(*pad));
     SDL_GameControllerClose(pad->controller);
     *pad = Gamepad{};
 }
@@ -266,17 +281,82 @@ void handleEvent(const SDL_Event& event) {
     }
 }
 
-// The events that came within a call and wait for it to return, in order.
-// Room for far more than a hand can press during the longest sequence; key
-// repeats are the first to go should it ever fill.
-constexpr int DEFERRED_MAX = 4096;
-SDL_Event deferred[DEFERRED_MAX];
-int deferredStart = 0, deferredCount = 0;
+// The game's keys that changed within a call, waiting, in order, for it to
+// return. Only what the game acts on waits: a pad's stick is read at once,
+// so only its moves into and out of a direction wait, and a key repeated with
+// nothing between changes nothing. The mouse, text and the keys the game
+// does not know never wait, however many come during a long sequence.
+struct Deferred {
+    Change change;
+    uint8_t holder;
+    int code;
+};
+constexpr int DEFERRED_MAX = 1024;
+Deferred deferred[DEFERRED_MAX];
+int deferredNext = 0, deferredCount = 0;
 
-void defer(const SDL_Event& event) {
-    const bool repeat = event.type == SDL_KEYDOWN && event.key.repeat;
-    if (deferredCount == DEFERRED_MAX || (repeat && deferredCount > DEFERRED_MAX * 3 / 4)) return;
-    deferred[(deferredStart + deferredCount++) % DEFERRED_MAX] = event;
+// Should that ever fill, each key keeps its latest state from then on, in the
+// order of the latest changes, so no key-up is ever lost; an Escape pressed
+// among them still ends the game (its key-up does nothing).
+constexpr int HOLDERS = 1 + MAX_GAMEPADS;
+constexpr int GAME_KEYS = 6; // Escape, Space and the four arrows
+Deferred latest[HOLDERS * GAME_KEYS];
+int latestCount = 0;
+bool lettingGo[HOLDERS] = {}; // an unplugged pad among them
+bool overflowing = false;     // from then on, until the call returns
+
+void keepLatest(Change change, int holder, int code) {
+    if (change == Change::LetGoOfAll) {
+        // What the pad did before it went is gone with it.
+        int kept = 0;
+        for (int i = 0; i < latestCount; ++i)
+            if (latest[i].holder != holder) latest[kept++] = latest[i];
+        latestCount = kept;
+        lettingGo[holder] = true;
+        return;
+    }
+    if (change == Change::Release && code == KEY_ESCAPE) return;
+    int kept = 0;
+    for (int i = 0; i < latestCount; ++i)
+        if (latest[i].holder != holder || latest[i].code != code) latest[kept++] = latest[i];
+    latestCount = kept;
+    if (latestCount < HOLDERS * GAME_KEYS)
+        latest[latestCount++] = Deferred{change, uint8_t(holder), code};
+}
+
+void defer(Change change, int holder, int code) {
+    const Deferred d{change, uint8_t(holder), code};
+    overflowing = overflowing || deferredCount == DEFERRED_MAX;
+    if (overflowing) return keepLatest(change, holder, code);
+    if (change == Change::Press && deferredCount > deferredNext) {
+        const Deferred& last = deferred[deferredCount - 1];
+        if (last.change == d.change && last.holder == d.holder && last.code == d.code) return;
+    }
+    deferred[deferredCount++] = d;
+}
+
+void apply(const Deferred& d) {
+    switch (d.change) {
+    case Change::Press:
+        return press(d.holder, d.code);
+    case Change::Release:
+        return release(d.holder, d.code);
+    case Change::LetGoOfAll:
+        return letGoOfAll(d.holder);
+    }
+}
+
+void handleDeferred() {
+    while (deferredNext < deferredCount && !quitRequested()) apply(deferred[deferredNext++]);
+    if (deferredNext < deferredCount) return;
+    deferredNext = deferredCount = 0;
+    overflowing = false;
+    for (int holder = 0; holder < HOLDERS; ++holder) {
+        if (lettingGo[holder] && !quitRequested()) letGoOfAll(holder);
+        lettingGo[holder] = false;
+    }
+    for (int i = 0; i < latestCount && !quitRequested(); ++i) apply(latest[i]);
+    latestCount = 0;
 }
 
 // What must happen within a call rather than wait for it to end.
@@ -285,6 +365,7 @@ bool actsAtOnce(const SDL_Event& event) {
     case SDL_QUIT:
         return true;
     case SDL_WINDOWEVENT:
+    case SDL_DISPLAYEVENT:
         return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
@@ -310,7 +391,9 @@ void handleWithinCall(const SDL_Event& event, bool paused) {
     // Paused, Escape ends the game at once, as closing the window does.
     if (paused && event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE && endWithinCall)
         return endWithinCall();
-    defer(event);
+    deferring = true;
+    handleEvent(event);
+    deferring = false;
 }
 
 void showPausedPicture() {
@@ -325,12 +408,7 @@ void showPausedPicture() {
 } // namespace
 
 void handlePendingEvents() {
-    while (deferredCount > 0 && !quitRequested()) {
-        const SDL_Event event = deferred[deferredStart];
-        deferredStart = (deferredStart + 1) % DEFERRED_MAX;
-        --deferredCount;
-        handleEvent(event);
-    }
+    handleDeferred();
     SDL_Event event;
     while (SDL_PollEvent(&event)) handleEvent(event);
 }

@@ -6,8 +6,9 @@
 // window at once is handled: closing it (or SIGTERM) ends the game there,
 // saving as Escape does; P or Pause pauses, M mutes, Alt+Enter and F11
 // switch between full screen and a window, and losing the focus pauses. The
-// game's keys wait, in order, until the call returns. A display change has
-// the window judge vsync again.
+// game's keys wait, in order, until the call returns; nothing else waits, and
+// however much comes meanwhile no key-up is lost. A display change has the
+// window judge vsync again.
 #pragma once
 
 void handlePendingEvents();

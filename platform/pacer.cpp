@@ -36,6 +36,9 @@ uint64_t FramePacer::flipTarget(uint64_t floor) const {
 }
 
 void FramePacer::waitToReadKeys() {
+    // The keys are read as this returns: at once after a call that showed
+    // nothing (also when the game was paused meanwhile), else on waking.
+    keysReadAt = clock.now();
     if (started && !shownSinceWake) {
         // The last call showed nothing. Its tick is left to this call; after
         // a second such call in a row the tick passes unused, so calls that
@@ -65,12 +68,14 @@ void FramePacer::waitToReadKeys() {
     aimedAt = flipTarget(tickTime(tick));
     wakeAt = aimedAt - std::min(aimedAt, marginTicks);
     waitUntil(clock, wakeAt); // on time: a late wake-up would make a late picture
+    keysReadAt = clock.now();
 }
 
 void FramePacer::waitForTick() {
     const uint64_t now = clock.now();
     keysPicture = !shownSinceWake;
-    if (!started || now > tickTime(tick) + stallTicks) {
+    const bool stalled = started && now > tickTime(tick) + stallTicks;
+    if (!started || stalled) {
         // A stall inside a frame: this picture is shown at once and the
         // clock starts afresh from it.
         if (started) ++restartCount;
@@ -96,13 +101,17 @@ void FramePacer::waitForTick() {
     // itself waits for the vblank it aims at.
     aimedAt = flipTarget(due);
     floorHeld = now < due;
-    if (keysPicture) adaptMargin(now);
+    // A stall (the machine suspended, the game stopped) is no slow frame: a
+    // wider margin would only read every key early for a third of a second.
+    if (keysPicture && !stalled) adaptMargin(now);
     waitUntil(clock, due);
 }
 
 void FramePacer::adaptMargin(uint64_t ready) {
     neededIndex = (neededIndex + 1) % PACER_MARGIN_MEMORY;
-    neededTicks[neededIndex] = (ready > wakeAt ? ready - wakeAt : 0) + headroom;
+    // From the keys' reading, not the planned wake-up: a wake-up that came
+    // late (the game stopped in its sleep, or paused) did not need the time.
+    neededTicks[neededIndex] = (ready > keysReadAt ? ready - keysReadAt : 0) + headroom;
     marginTicks = baseMargin;
     for (const uint64_t needed : neededTicks) marginTicks = std::max(marginTicks, needed);
     marginTicks = std::min(marginTicks, maxMargin);

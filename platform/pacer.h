@@ -47,7 +47,10 @@ enum class PacerMode {
 // the longest such stretch of the last PACER_MARGIN_MEMORY pictures (a third
 // of a second) plus HEADROOM, at least BASE and at most MAX: a frame that
 // runs long widens it at once, and it narrows again soon after the last long
-// one, since a wide margin costs every key its time.
+// one, since a wide margin costs every key its time. The stretch starts when
+// the keys were read, not when the loop meant to wake, and a stall counts
+// for nothing: a pause, a stopped process or a suspended machine is no slow
+// frame.
 constexpr uint64_t PACER_MARGIN_BASE_US = 800;
 constexpr uint64_t PACER_MARGIN_MAX_US = 8000;
 constexpr uint64_t PACER_MARGIN_HEADROOM_US = 300;
@@ -114,6 +117,7 @@ class FramePacer {
     bool shownSinceWake = false; // a picture since the keys were last read
     bool idleCallRan = false;    // a call showed nothing since then
     uint64_t wakeAt = 0;         // when the keys were to be read
+    uint64_t keysReadAt = 0;     // when they were read
     uint64_t aimedAt = 0;        // when the picture in the making should appear
     bool floorHeld = false;      // the present waited for its tick
     bool keysPicture = false;    // the picture in the making is the first since the keys

@@ -15,7 +15,8 @@ namespace {
 constexpr int PAD = 1;
 
 struct Step {
-    const char* what; // "+K" / "-K" keyboard, "+P" / "-P" gamepad; K or P then the code
+    const char* what; // "+K" / "-K" keyboard, "+P" / "-P" gamepad; K or P then the code;
+                      // "R": the game starts afresh (the page's restart), holding no key
     int code;
 };
 
@@ -26,6 +27,11 @@ std::vector<int> heldAfterEach(const std::vector<Step>& steps) {
     game.heldKey = 0;
     std::vector<int> held;
     for (const Step& s : steps) {
+        if (s.what[0] == 'R') {
+            game.heldKey = 0;
+            held.push_back(game.heldKey);
+            continue;
+        }
         const int holder = s.what[1] == 'P' ? PAD : HOLDER_KEYBOARD;
         const KeyDeliveries out = s.what[0] == '+' ? keys.press(holder, s.code)
                                                    : keys.release(holder, s.code, game.heldKey);
@@ -70,6 +76,9 @@ TEST(HeldKeys, ReleasingTheHeldKeyHandsOverToTheNewestStillDown) {
         {"Space held under an arrow",
          {{"+K", KEY_SPACE}, {"+K", KEY_DOWN}, {"-K", KEY_DOWN}, {"-K", KEY_SPACE}},
          {KEY_SPACE, KEY_DOWN, KEY_SPACE, 0}},
+        {"after a fresh start the game holds nothing, and a release presses nothing",
+         {{"+K", KEY_LEFT}, {"+K", KEY_SPACE}, {"R", 0}, {"-K", KEY_SPACE}, {"-K", KEY_LEFT}},
+         {KEY_LEFT, KEY_SPACE, 0, 0, 0}},
         {"a release never seen pressed, as the game has always taken it",
          {{"-K", KEY_UP}, {"+K", KEY_UP}, {"-K", KEY_LEFT}},
          {0, KEY_UP, KEY_UP}},

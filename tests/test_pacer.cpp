@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -247,6 +248,74 @@ TEST(Pacer, StallStartsTheClockAfresh) {
     }
 }
 
+TEST(Pacer, StallIsAQuarterOfASecondPastTheTick) {
+    // A frame ready up to a quarter of a second after its tick is a long
+    // frame: shown on the next free tick, the margin wide. Past that it is a
+    // stall: shown at once, the clock started afresh from it.
+    struct Row {
+        uint64_t work;
+        bool stall;
+    };
+    for (const Row row : {Row{240 * MS, false}, Row{262 * MS, true}}) {
+        Game game;
+        game.play(10);
+        game.call(row.work);
+        EXPECT_EQ(game.pacer.restarts(), row.stall ? 1 : 0) << row.work;
+        EXPECT_EQ(game.pacer.droppedTicks() > 0, !row.stall) << row.work;
+        EXPECT_EQ(game.shownAt == game.readAt + row.work, row.stall) << row.work;
+        EXPECT_EQ(game.pacer.margin(), row.stall ? MARGIN : PACER_MARGIN_MAX_US * US) << row.work;
+    }
+}
+
+TEST(Pacer, StopsAndPausesLeaveTheMarginAsItWas) {
+    // The game stopped (SIGSTOP, a suspended machine) in its sleep or within
+    // a frame, or paused between calls: none of it is a slow frame, and the
+    // keys of the pictures after it are still read a base margin before each.
+    struct Row {
+        const char* name;
+        void (*away)(Game&);
+    };
+    const Row rows[] = {
+        {"stopped 2 s in the sleep",
+         [](Game& g) {
+             g.clock.oversleep = 2 * SECOND;
+             g.call(300 * US);
+             g.clock.oversleep = 0;
+         }},
+        {"stopped 100 ms in the sleep",
+         [](Game& g) {
+             g.clock.oversleep = 100 * MS;
+             g.call(300 * US);
+             g.clock.oversleep = 0;
+         }},
+        {"stopped 2 s within a frame", [](Game& g) { g.call(2 * SECOND); }},
+        {"paused 3 s between calls",
+         [](Game& g) {
+             g.call(50 * US, false); // the call that saw P stops before its frame
+             g.clock.time += 3 * SECOND;
+             g.call(300 * US);
+         }},
+        {"paused 120 ms between calls",
+         [](Game& g) {
+             g.call(50 * US, false);
+             g.clock.time += 120 * MS;
+             g.call(300 * US);
+         }},
+    };
+    for (const Row& row : rows) {
+        Game game;
+        game.play(30);
+        row.away(game);
+        EXPECT_EQ(game.pacer.margin(), MARGIN) << row.name;
+        uint64_t earliest = 0; // the longest from the keys to their picture
+        for (int i = 0; i < PACER_MARGIN_MEMORY; ++i) {
+            game.call(300 * US);
+            earliest = std::max(earliest, game.shownAt - game.readAt);
+        }
+        EXPECT_LE(earliest, MARGIN + 20 * US) << row.name;
+    }
+}
+
 TEST(Pacer, CallsThatDrawNothingNeitherDelayThePictureNorSpin) {
     Game game;
     game.play(10);
@@ -421,6 +490,62 @@ TEST(Pacer, TrialIgnoresEarlyReturnsOfTheFramesItSkips) {
         }
         EXPECT_GT(early, 0);
         EXPECT_EQ(game.pacer.mode(), worksLater ? PacerMode::Vsync : PacerMode::Timer);
+    }
+}
+
+TEST(Pacer, VsyncTrialAndJudgementThresholds) {
+    // A blocking sequence whose presents return the given intervals apart
+    // (in hundredths of a period, over and over; never before the picture's
+    // tick), all averaging 60 Hz. On trial, a return sooner than 3/4 of a
+    // period ends the trial at once; once judged, an interval more than an
+    // eighth of a period off the lattice counts against vsync, and more than
+    // a quarter of such intervals give it up.
+    struct Row {
+        std::vector<int> hundredths;
+        PacerMode mode;
+    };
+    const std::vector<int> steady(9, 100);
+    auto with = [&](std::vector<int> tail) {
+        std::vector<int> all = steady;
+        all.insert(all.end(), tail.begin(), tail.end());
+        return all;
+    };
+    const Row rows[] = {
+        {{100}, PacerMode::Vsync},
+        {with({80, 120}), PacerMode::Vsync},                         // on trial, 0.8 of a period
+        {with({70, 130}), PacerMode::Timer},                         // on trial, 0.7
+        {{110, 90}, PacerMode::Vsync},                               // a tenth off: on the lattice
+        {{115, 85}, PacerMode::Timer},                               // 0.15 off, every one
+        {{120, 80, 100, 100, 100, 100, 100, 100}, PacerMode::Vsync}, // a quarter off
+        {{120, 80, 100, 100, 100, 100}, PacerMode::Timer},           // a third off
+    };
+    for (const Row& row : rows) {
+        FakeClock clock;
+        FramePacer pacer(clock);
+        pacer.useVsync(true);
+        pacer.waitToReadKeys();
+        // The first return lags its tick by 0.4 of a period, so that shorter
+        // intervals still come after their ticks.
+        pacer.waitForTick();
+        clock.time += PERIOD * 4 / 10;
+        pacer.presented();
+        uint64_t last = clock.time;
+        const long flips = FramePacer::TRIAL_SKIP + 3 * FramePacer::JUDGED_FLIPS;
+        for (long i = 0; i < flips; ++i) {
+            const int hundredths =
+                i < FramePacer::TRIAL_SKIP
+                    ? 100
+                    : row.hundredths[(i - FramePacer::TRIAL_SKIP) % long(row.hundredths.size())];
+            const uint64_t returns = last + PERIOD * uint64_t(hundredths) / 100;
+            pacer.waitForTick();
+            if (pacer.mode() != PacerMode::Timer) {
+                ASSERT_LE(clock.time, returns) << i; // the ticks left room for it
+            }
+            clock.time = std::max(clock.time, returns);
+            pacer.presented();
+            last = clock.time;
+        }
+        EXPECT_EQ(pacer.mode(), row.mode) << ::testing::PrintToString(row.hundredths);
     }
 }
 
