@@ -1,9 +1,11 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,15 +24,6 @@ bool writeAll(int fd, const char* bytes, size_t size) {
         size -= static_cast<size_t>(done);
     }
     return true;
-}
-
-// A fresh file takes the mode "w" would give it; an existing one keeps its own.
-mode_t modeFor(const char* path) {
-    struct stat existing {};
-    if (stat(path, &existing) == 0 && S_ISREG(existing.st_mode)) return existing.st_mode & 0777;
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
 }
 
 // Copies the folder part of path ("." for a bare name) into out.
@@ -80,19 +73,82 @@ size_t readFileStart(const char* path, char* bytes, size_t size) {
     return n;
 }
 
+std::FILE* openFile(const char* path, const char* mode) {
+    return path ? std::fopen(path, mode) : nullptr;
+}
+
+void reportFailedSave(const char* path) {
+    static std::atomic<bool> reported{false};
+    const int error = errno;
+    if (reported.exchange(true)) return;
+    std::fprintf(stderr, "tirlane: cannot save %s: %s\n", path ? path : "the record",
+                 std::strerror(error));
+}
+
 bool replaceFile(const char* path, const char* tempPath, const char* bytes, size_t size) {
-    int fd =
-        open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    bool ok = fchmod(fd, modeFor(path)) == 0 && writeAll(fd, bytes, size) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(tempPath, path) == 0;
+    // Made with O_EXCL under a name no other process uses: the mode given
+    // here goes through the umask as a plain fopen's would.
+    static std::atomic<unsigned> count{0};
+    char temp[4096];
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        const int n = std::snprintf(temp, sizeof temp, "%s.%ld.%u", tempPath, long(getpid()),
+                                    count.fetch_add(1));
+        if (n < 0 || size_t(n) >= sizeof temp) {
+            errno = ENAMETOOLONG;
+            break;
+        }
+        // A file left under this name by a crashed process of the same id is
+        // passed over, never written through.
+        fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        reportFailedSave(path);
+        return false;
+    }
+    // An existing file keeps its mode.
+    struct stat existing {};
+    bool ok = stat(path, &existing) != 0 || !S_ISREG(existing.st_mode) ||
+              fchmod(fd, existing.st_mode & 0777) == 0;
+    ok = ok && writeAll(fd, bytes, size) && fsync(fd) == 0;
+    int error = errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && rename(temp, path) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (!ok) {
-        unlink(tempPath);
+        unlink(temp);
+        errno = error;
+        reportFailedSave(path);
         return false;
     }
     syncFolderOf(path);
     return true;
+}
+
+SaveLock::SaveLock(const char* path) {
+    char folder[4096];
+    if (!path || !folderOf(path, folder, sizeof folder)) return;
+    const int dir = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    int locked;
+    do {
+        locked = flock(dir, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        close(dir);
+        return;
+    }
+    handle = dir;
+}
+
+SaveLock::~SaveLock() {
+    if (held()) close(int(handle)); // closing lets go of the lock
 }
 
 bool makeFolders(const char* path) {

@@ -41,6 +41,14 @@ bool holdsPictures(const std::string& folder) {
     return false;
 }
 
+// True when the folder holds every one of the game's pictures: a folder of
+// the game's own files, never one where a file of the same name lies by chance.
+bool holdsAllPictures(const std::string& folder) {
+    for (int id = 1; id <= SPRITE_COUNT; ++id)
+        if (!isPlainFile((folder + spriteTable[id].file).c_str())) return false;
+    return true;
+}
+
 } // namespace
 
 FilesLayout locateGameFiles() {
@@ -54,17 +62,13 @@ FilesLayout locateGameFilesFrom(const char* executableFolder) {
     installedAssets = executableFolder && *executableFolder
                           ? installedDataFolder(withSlash(executableFolder))
                           : std::string();
-    const bool here = holdsPictures("");
-    const bool there = !installedAssets.empty() && holdsPictures(installedAssets);
-    // Started from inside the installed data folder, the game is still the
-    // installed one: its record belongs to the player, not to the prefix.
-    if (here && !(there && realFolder("") == realFolder(installedAssets))) {
+    // Installed, the game keeps its record in the player's folder whatever
+    // the working folder holds: a "Score" there may be the player's own file.
+    // Otherwise the working folder is the game's when it holds the whole set
+    // of pictures, and the only place there is when nothing holds them.
+    if (installedAssets.empty() || !holdsPictures(installedAssets)) {
         useGameFolders("", "");
-        return FilesLayout::Portable;
-    }
-    if (!there) {
-        useGameFolders("", "");
-        return FilesLayout::NotFound;
+        return holdsAllPictures("") ? FilesLayout::Portable : FilesLayout::NotFound;
     }
     const std::string player = playerDataFolder();
     useGameFolders(installedAssets.c_str(), player.empty() ? nullptr : player.c_str());

@@ -18,6 +18,7 @@
 #include "game/state.h"
 #include "platform/display.h"
 #include "platform/events.h"
+#include "platform/files.h"
 #include "platform/hiscore.h"
 #include "platform/keyboard.h"
 #include "platform/keyscript.h"
@@ -140,15 +141,21 @@ long call = 0; // the call running, or about to
 int32_t recordAtStart = 0;
 int32_t bestSaved = INT32_MIN;
 
+// Only a record that reached the file counts: record.replay goes with the
+// record in "Score", never with one that failed to save or lost to a higher
+// one another game stored meanwhile.
 void noteSave(int32_t hiscore) {
-    if (hiscore > bestSaved) bestSaved = hiscore;
+    if (lastSaveKeptRecord() && hiscore > bestSaved) bestSaved = hiscore;
 }
 
 // Writes last.replay, and record.replay when the run raised the record.
 void writeReplays() {
     if (playing || !recording()) return;
     finishRecording(currentReplayState(call));
-    if (!prepareRecordFolder()) return;
+    if (!prepareRecordFolder()) {
+        reportFailedSave(recordPath(RECORD_LAST_REPLAY));
+        return;
+    }
     const char* temp = recordPath(RECORD_REPLAY_TEMP);
     writeRecording(recordPath(RECORD_LAST_REPLAY), temp);
     if (bestSaved > recordAtStart) writeRecording(recordPath(RECORD_BEST_REPLAY), temp);
