@@ -181,3 +181,32 @@ TEST_F(GameFiles, InstalledFontFallsBackToTheSystemCopy) {
     touch(prefix / "share/tirlane/font.ttf");
     EXPECT_EQ(fontPath(), installedData + "font.ttf");
 }
+
+// Only absolute entries of XDG_DATA_DIRS count: a relative one would find a
+// different font from every folder the game is started in.
+TEST_F(GameFiles, SystemFontIgnoresRelativeDataDirs) {
+    const std::string font = "fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+    touch(prefix / "share/tirlane/Table.bmp");
+    const fs::path system = scratch.path() / "system";
+    touch(system / font);
+    // What the relative entries name from the working folder.
+    touch(work / "here" / font);
+    touch(work / font);
+    fs::current_path(work);
+    struct Case {
+        const char* name;
+        std::string dirs;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"relative first", "here:" + system.string(), slash(system) + font},
+        {"relative only", "here", installedData + "font.ttf"},
+        {"dot", ".:" + system.string(), slash(system) + font},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EnvVar dirs("XDG_DATA_DIRS", c.dirs.c_str());
+        ASSERT_EQ(locateGameFilesFrom(bin.c_str()), FilesLayout::Installed);
+        EXPECT_EQ(fontPath(), c.expected);
+    }
+}
