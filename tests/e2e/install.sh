@@ -107,11 +107,14 @@ press() {
 # A listing of a folder tree with sizes and times, to see that nothing changed.
 snapshot() { find "$1" -printf '%p %s %T@\n' | sort; }
 
-# play_installed LABEL BINARY: the installed game from an unrelated folder with
-# a fresh home: the title, Space, Up into the niche above the start (a key:
-# 10 points), Escape; the record of 10 ("28") must be in the data home.
+# play_installed LABEL BINARY ROOT [rival]: the installed game from an
+# unrelated folder with a fresh home: the title, Space, Up into the niche
+# above the start (a key: 10 points), Escape; the record of 10 ("28") must be
+# in the data home, with record.replay beside it. With "rival", another game
+# stores a record of 27800 ("83398") just before Escape: that record stays,
+# and this run, which did not keep the record, writes no record.replay.
 play_installed() {
-    local label=$1 binary=$2 root=$3
+    local label=$1 binary=$2 root=$3 rival=${4:-}
     local run="$WORK/run-$label"
     mkdir -p "$run/cwd" "$run/home" "$run/data"
     snapshot "$root" >"$run/before.txt"
@@ -134,6 +137,13 @@ play_installed() {
     press space
     sleep 1
     press Up 1.5
+    local record='28\0\0\0\0\0\0' kept="Score last.replay record.replay "
+    if [ -n "$rival" ]; then
+        record='83398\0\0\0'
+        kept="Score last.replay "
+        mkdir -p "$run/data/tirlane"
+        printf "$record" >"$run/data/tirlane/Score"
+    fi
     press Escape
     for _ in $(seq 100); do
         kill -0 "$GAME_PID" 2>/dev/null || break
@@ -144,9 +154,9 @@ play_installed() {
     GAME_PID=""
     [ $status -eq 0 ] || fail "$label: exit status $status ($(cat "$run/stderr"))"
     [ ! -s "$run/stderr" ] || fail "$label: the game complained: $(cat "$run/stderr")"
-    cmp -s "$run/data/tirlane/Score" <(printf '28\0\0\0\0\0\0') ||
-        fail "$label: \$XDG_DATA_HOME/tirlane/Score is not the record 10: $(od -c "$run/data/tirlane/Score" 2>&1 | head -n 1)"
-    [ "$(ls -A "$run/data/tirlane" | tr '\n' ' ')" = "Score last.replay record.replay " ] ||
+    cmp -s "$run/data/tirlane/Score" <(printf "$record") ||
+        fail "$label: \$XDG_DATA_HOME/tirlane/Score is not the record $record: $(od -c "$run/data/tirlane/Score" 2>&1 | head -n 1)"
+    [ "$(ls -A "$run/data/tirlane" | tr '\n' ' ')" = "$kept" ] ||
         fail "$label: the data folder holds $(ls -A "$run/data/tirlane")"
     [ -z "$(ls -A "$run/cwd")" ] || fail "$label: the working folder got $(ls -A "$run/cwd")"
     [ -z "$(ls -A "$run/home")" ] || fail "$label: the home folder got $(ls -A "$run/home")"
@@ -158,7 +168,7 @@ play_installed prefix "$PREFIX/bin/tirlane" "$PREFIX"
 
 # --- The prefix moved as a whole.
 mv "$PREFIX" "$WORK/moved"
-play_installed moved "$WORK/moved/bin/tirlane" "$WORK/moved"
+play_installed moved "$WORK/moved/bin/tirlane" "$WORK/moved" rival
 
 # --- The Debian package.
 (cd "$BUILD" && cpack -G DEB -B "$WORK/package" >"$WORK/cpack.log" 2>&1) ||
