@@ -78,8 +78,8 @@ void help() {
         "pauses, M mutes, Alt+Enter or F11 switches between full screen and a window.\n"
         "The best score is kept in the file Score, with the replays of the last run\n"
         "(last.replay) and of the last record (record.replay): in the working folder\n"
-        "when the game runs from a folder holding its pictures, otherwise in\n"
-        "$XDG_DATA_HOME/tirlane/ (by default ~/.local/share/tirlane/).\n");
+        "when the game runs uninstalled from a folder holding its pictures,\n"
+        "otherwise in $XDG_DATA_HOME/tirlane/ (by default ~/.local/share/tirlane/).\n");
 }
 
 struct Options {
