@@ -103,7 +103,7 @@ SDL_Surface* decodeBmp(const void* bytes, size_t size) {
 
 SDL_Surface* loadBmpFile(const char* path) {
     if (!isPlainFile(path)) return nullptr;
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = openFile(path, "rb");
     if (!f) return nullptr;
     std::vector<uint8_t> bytes;
     long length = -1;

@@ -1,9 +1,11 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,15 +24,6 @@ bool writeAll(int fd, const char* bytes, size_t size) {
         size -= static_cast<size_t>(done);
     }
     return true;
-}
-
-// A fresh file takes the mode "w" would give it; an existing one keeps its own.
-mode_t modeFor(const char* path) {
-    struct stat existing {};
-    if (stat(path, &existing) == 0 && S_ISREG(existing.st_mode)) return existing.st_mode & 0777;
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
 }
 
 // Copies the folder part of path ("." for a bare name) into out.
@@ -80,47 +73,136 @@ size_t readFileStart(const char* path, char* bytes, size_t size) {
     return n;
 }
 
-bool replaceFile(const char* path, const char* tempPath, const char* bytes, size_t size) {
-    int fd =
-        open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    bool ok = fchmod(fd, modeFor(path)) == 0 && writeAll(fd, bytes, size) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(tempPath, path) == 0;
-    if (!ok) {
-        unlink(tempPath);
-        return false;
-    }
-    syncFolderOf(path);
-    return true;
+std::FILE* openFile(const char* path, const char* mode) {
+    return path ? std::fopen(path, mode) : nullptr;
+}
+
+void reportFailedSave(const char* path) {
+    static std::atomic<bool> reported{false};
+    const int error = errno;
+    if (reported.exchange(true)) return;
+    std::fprintf(stderr, "tirlane: cannot save %s: %s\n", path ? path : "the record",
+                 std::strerror(error));
 }
 
 namespace {
+
+// Writes ".PID.N" after `tempPath` into `out`, by hand: a crash handler names
+// its temporary file here too, where no formatting function may run.
+bool tempName(const char* tempPath, unsigned count, char* out, size_t size) {
+    size_t n = 0;
+    auto put = [&](char c) {
+        if (n + 1 < size) out[n] = c;
+        ++n;
+    };
+    auto number = [&](unsigned long v) {
+        char digits[24];
+        int d = 0;
+        do digits[d++] = char('0' + v % 10);
+        while ((v /= 10) != 0);
+        while (d > 0) put(digits[--d]);
+    };
+    for (const char* c = tempPath; *c; ++c) put(*c);
+    put('.');
+    number(static_cast<unsigned long>(getpid()));
+    put('.');
+    number(count);
+    if (n >= size) return false;
+    out[n] = '\0';
+    return true;
+}
+
+// Makes a temporary file no other process uses (O_EXCL under a name with this
+// process's id): the mode given here goes through the umask as a plain
+// fopen's would. A file left under such a name by a crashed process of the
+// same id is passed over, never written through.
+int createTemp(const char* tempPath, char* temp, size_t size) {
+    static std::atomic<unsigned> count{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (!tempName(tempPath, count.fetch_add(1), temp, size)) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        const int fd =
+            open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
 
 bool putPiece(void* file, const char* bytes, size_t size) {
     return writeAll(*static_cast<int*>(file), bytes, size);
 }
 
-} // namespace
-
-bool replaceFileInPieces(const char* path, const char* tempPath,
-                         bool (*produce)(FilePiece put, void* file)) {
-    int fd =
-        open(tempPath, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+// The replacement both saves share: a fresh temporary file filled by
+// `produce`, made durable, then renamed over `path`. On failure errno says
+// why and the old file is untouched. Allocates nothing, takes no lock.
+bool replaceThrough(const char* path, const char* tempPath, bool (*produce)(FilePiece, void*),
+                    const void* bytes, size_t size) {
+    if (!path || !tempPath) return false;
+    char temp[4096];
+    int fd = createTemp(tempPath, temp, sizeof temp);
     if (fd < 0) return false;
-    bool ok = fchmod(fd, modeFor(path)) == 0 && produce(putPiece, &fd) && fsync(fd) == 0;
-    ok = close(fd) == 0 && ok;
-    ok = ok && rename(tempPath, path) == 0;
+    // An existing file keeps its mode.
+    struct stat existing {};
+    bool ok = stat(path, &existing) != 0 || !S_ISREG(existing.st_mode) ||
+              fchmod(fd, existing.st_mode & 0777) == 0;
+    ok = ok &&
+         (produce ? produce(putPiece, &fd) : writeAll(fd, static_cast<const char*>(bytes), size));
+    ok = ok && fsync(fd) == 0;
+    int error = errno;
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && rename(temp, path) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (!ok) {
-        unlink(tempPath);
+        unlink(temp);
+        errno = error;
         return false;
     }
     syncFolderOf(path);
     return true;
 }
 
+} // namespace
+
+bool replaceFile(const char* path, const char* tempPath, const char* bytes, size_t size) {
+    if (replaceThrough(path, tempPath, nullptr, bytes, size)) return true;
+    reportFailedSave(path);
+    return false;
+}
+
+bool replaceFileInPieces(const char* path, const char* tempPath,
+                         bool (*produce)(FilePiece put, void* file)) {
+    return replaceThrough(path, tempPath, produce, nullptr, 0);
+}
+
 bool removeFile(const char* path) {
     return unlink(path) == 0 || errno == ENOENT;
+}
+
+SaveLock::SaveLock(const char* path) {
+    char folder[4096];
+    if (!path || !folderOf(path, folder, sizeof folder)) return;
+    const int dir = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    int locked;
+    do {
+        locked = flock(dir, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        close(dir);
+        return;
+    }
+    handle = dir;
+}
+
+SaveLock::~SaveLock() {
+    if (held()) close(int(handle)); // closing lets go of the lock
 }
 
 bool makeFolders(const char* path) {

@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
 namespace {
 
 constexpr int WIDE_PATH_MAX = 4096;
@@ -73,24 +78,29 @@ size_t readFileStart(const char* path, char* bytes, size_t size) {
     return n;
 }
 
-// The temporary file is made afresh (a link left under its name is removed,
-// never written through), flushed to the disk, and then moved over the old
-// file in one step; msvcrt's rename would refuse to replace an existing file.
-// Windows keeps no mode bits to carry over: the new file takes the folder's
-// permissions, and a "Score" made read-only refuses the move and stays whole.
-bool replaceFile(const char* path, const char* tempPath, const char* bytes, size_t size) {
-    WidePath widePath, wideTemp;
-    if (!widen(path, widePath) || !widen(tempPath, wideTemp)) return false;
-    DeleteFileW(wideTemp);
-    HANDLE file = CreateFileW(wideTemp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = GetFileType(file) == FILE_TYPE_DISK && writeAll(file, bytes, size) &&
-              FlushFileBuffers(file);
-    ok = CloseHandle(file) && ok;
-    ok = ok && MoveFileExW(wideTemp, widePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) DeleteFileW(wideTemp);
-    return ok;
+std::FILE* openFile(const char* path, const char* mode) {
+    WidePath wide;
+    wchar_t wideMode[8];
+    if (!widen(path, wide) || !mode || std::strlen(mode) >= 8) return nullptr;
+    for (size_t i = 0; i <= std::strlen(mode); ++i) wideMode[i] = wchar_t(mode[i]);
+    return _wfopen(wide, wideMode);
+}
+
+void reportFailedSave(const char* path) {
+    static std::atomic<bool> reported{false};
+    const DWORD error = GetLastError();
+    if (reported.exchange(true)) return;
+    char reason[256] = "";
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, error, 0, reason, sizeof reason, nullptr);
+    // The system's text ends in a line break; the line has its own.
+    for (DWORD i = n; i > 0 && (reason[i - 1] == '\n' || reason[i - 1] == '\r' ||
+                                reason[i - 1] == '.' || reason[i - 1] == ' ');
+         --i)
+        reason[i - 1] = '\0';
+    if (!reason[0])
+        std::snprintf(reason, sizeof reason, "error %lu", static_cast<unsigned long>(error));
+    std::fprintf(stderr, "tirlane: cannot save %s: %s\n", path ? path : "the record", reason);
 }
 
 namespace {
@@ -99,28 +109,104 @@ bool putPiece(void* file, const char* bytes, size_t size) {
     return writeAll(static_cast<HANDLE>(file), bytes, size);
 }
 
+// The temporary file is made afresh under a name no other process uses
+// (CREATE_NEW never opens what is there, a link included), flushed to the
+// disk, and then moved over the old file in one step; msvcrt's rename would
+// refuse to replace an existing file. Windows keeps no mode bits to carry
+// over: the new file takes the folder's permissions, and a "Score" made
+// read-only refuses the move and stays whole. Filled by `produce` when
+// given, else with `bytes`; on failure GetLastError says why.
+bool replaceThrough(const char* path, const char* tempPath, bool (*produce)(FilePiece, void*),
+                    const char* bytes, size_t size) {
+    static std::atomic<unsigned> count{0};
+    WidePath widePath, wideTemp;
+    char temp[WIDE_PATH_MAX];
+    if (!widen(path, widePath) || !tempPath) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        const int n =
+            std::snprintf(temp, sizeof temp, "%s.%lu.%u", tempPath,
+                          static_cast<unsigned long>(GetCurrentProcessId()), count.fetch_add(1));
+        if (n < 0 || n >= int(sizeof temp) || !widen(temp, wideTemp)) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            break;
+        }
+        file = CreateFileW(wideTemp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+            GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileType(file) == FILE_TYPE_DISK &&
+              (produce ? produce(putPiece, file) : writeAll(file, bytes, size)) &&
+              FlushFileBuffers(file);
+    DWORD error = GetLastError();
+    if (!CloseHandle(file) && ok) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (ok &&
+        !MoveFileExW(wideTemp, widePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ok = false;
+        error = GetLastError();
+    }
+    if (!ok) {
+        DeleteFileW(wideTemp);
+        SetLastError(error);
+    }
+    return ok;
+}
+
 } // namespace
+
+bool replaceFile(const char* path, const char* tempPath, const char* bytes, size_t size) {
+    if (replaceThrough(path, tempPath, nullptr, bytes, size)) return true;
+    reportFailedSave(path);
+    return false;
+}
 
 bool replaceFileInPieces(const char* path, const char* tempPath,
                          bool (*produce)(FilePiece put, void* file)) {
-    WidePath widePath, wideTemp;
-    if (!widen(path, widePath) || !widen(tempPath, wideTemp)) return false;
-    DeleteFileW(wideTemp);
-    HANDLE file = CreateFileW(wideTemp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok =
-        GetFileType(file) == FILE_TYPE_DISK && produce(putPiece, file) && FlushFileBuffers(file);
-    ok = CloseHandle(file) && ok;
-    ok = ok && MoveFileExW(wideTemp, widePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) DeleteFileW(wideTemp);
-    return ok;
+    return replaceThrough(path, tempPath, produce, nullptr, 0);
 }
 
 bool removeFile(const char* path) {
     WidePath wide;
     if (!widen(path, wide)) return false;
     return DeleteFileW(wide) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// The lock is a byte of a file of its own beside the saved one: the saved
+// file itself is replaced by every save, and a lock on a file that has been
+// replaced would keep no one out.
+SaveLock::SaveLock(const char* path) {
+    char name[WIDE_PATH_MAX];
+    WidePath wide;
+    const int n = path ? std::snprintf(name, sizeof name, "%s.lock", path) : -1;
+    if (n < 0 || n >= int(sizeof name) || !widen(name, wide)) return;
+    HANDLE file = CreateFileW(wide, GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    OVERLAPPED at{};
+    if (GetFileType(file) != FILE_TYPE_DISK ||
+        !LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) {
+        CloseHandle(file);
+        return;
+    }
+    handle = reinterpret_cast<intptr_t>(file);
+}
+
+SaveLock::~SaveLock() {
+    if (!held()) return;
+    HANDLE file = reinterpret_cast<HANDLE>(handle);
+    OVERLAPPED at{};
+    UnlockFileEx(file, 0, 1, 0, &at);
+    CloseHandle(file);
 }
 
 bool makeFolders(const char* path) {

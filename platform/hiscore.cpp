@@ -36,15 +36,27 @@ bool isBlank(char c) {
 
 // The new content goes to a temporary file beside "Score" and replaces it in
 // one step once it is on disk: a crash at any moment leaves either the old
-// file or the new one, never a torn one. The temporary file always has the
-// same name, so a save cut short leaves at most one behind, and the next save
-// reuses it. The player's data folder is made on the first save.
-bool writeScoreFile(const char bytes[SCORE_BYTES]) {
+// file or the new one, never a torn one. Another game may be saving into the
+// same folder: under the lock, a record it stored above this game's stays,
+// so no order of two games' saves can lower the record. The player's data
+// folder is made on the first save. True when the file holds this game's
+// record afterwards.
+bool writeScoreFile(int32_t hiscore, const char bytes[SCORE_BYTES]) {
     const char* path = recordPath(RECORD_SCORE);
     const char* temp = recordPath(RECORD_SCORE_TEMP);
-    if (!path || !temp || !prepareRecordFolder()) return false;
+    if (!path || !temp) return false;
+    if (!prepareRecordFolder()) {
+        reportFailedSave(path);
+        return false;
+    }
+    const SaveLock lock(path);
+    char stored[SCORE_BYTES];
+    const size_t n = readFileStart(path, stored, SCORE_BYTES);
+    if (n > 0 && decodeHiscore(stored, n) > hiscore) return false;
     return replaceFile(path, temp, bytes, SCORE_BYTES);
 }
+
+bool lastSaveKept = false;
 
 } // namespace
 
@@ -86,8 +98,13 @@ int32_t loadHiscore() {
 void saveHiscore() {
     char bytes[SCORE_BYTES];
     encodeHiscore(game.hiscore, bytes);
-    if (fileWrites) writeScoreFile(bytes); // a file that cannot be written leaves the game as it is
+    // A file that cannot be written leaves the game as it is.
+    lastSaveKept = fileWrites && writeScoreFile(game.hiscore, bytes);
     if (saveObserver) saveObserver(game.hiscore);
+}
+
+bool lastSaveKeptRecord() {
+    return lastSaveKept;
 }
 
 void setSaveObserver(SaveObserver observer) {

@@ -10,8 +10,12 @@
 // number (or 0) decoded, never overflowing.
 int32_t loadHiscore();
 // Writes game.hiscore to "Score" by way of a temporary file, so a crash
-// mid-write never leaves a torn file. Failure leaves the game running.
+// mid-write never leaves a torn file. A higher record that another game
+// saved meanwhile stays in the file. Failure leaves the game running.
 void saveHiscore();
+// Whether the last save put game.hiscore in the file: false when it failed,
+// when files are not written, or when the file held a higher record.
+bool lastSaveKeptRecord();
 
 // The codec, shared by the file functions, tests and the fuzzer.
 // encode fills exactly eight bytes; decode reads at most n (<= 8) bytes.

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/files.h"
 #include "platform/keyboard.h"
 #include "platform/replay.h"
 
@@ -36,7 +37,7 @@ bool parseCount(const char* text, long& value) {
 
 bool readKeyScript(const char* path, std::vector<KeyEvent>& events, std::string& error) {
     events.clear();
-    std::FILE* f = std::fopen(path, "r");
+    std::FILE* f = openFile(path, "r");
     if (!f) {
         error = std::string("cannot read input file '") + path + "'";
         return false;

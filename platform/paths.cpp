@@ -41,6 +41,14 @@ bool holdsPictures(const std::string& folder) {
     return false;
 }
 
+// True when the folder holds every one of the game's pictures: a folder of
+// the game's own files, never one where a file of the same name lies by chance.
+bool holdsAllPictures(const std::string& folder) {
+    for (int id = 1; id <= SPRITE_COUNT; ++id)
+        if (!isPlainFile((folder + spriteTable[id].file).c_str())) return false;
+    return true;
+}
+
 } // namespace
 
 FilesLayout locateGameFiles() {
@@ -54,16 +62,19 @@ FilesLayout locateGameFilesFrom(const char* executableFolder) {
     installedAssets = executableFolder && *executableFolder
                           ? installedDataFolder(withSlash(executableFolder))
                           : std::string();
-    const bool here = holdsPictures("");
-    const bool there = !installedAssets.empty() && holdsPictures(installedAssets);
-    // Started from inside the installed data folder, the game is still the
-    // installed one: its record belongs to the player, not to the prefix.
-    if (here && !(there && realFolder("") == realFolder(installedAssets))) {
-        useGameFolders("", "");
-        return FilesLayout::Portable;
-    }
-    if (!there) {
-        useGameFolders("", "");
+    // Installed, the game keeps its record in the player's folder whatever
+    // the working folder holds: a "Score" there may be the player's own file.
+    // Otherwise the working folder is the game's when it holds the whole set
+    // of pictures. When nothing holds them, whatever pictures lie in the
+    // working folder still load, but the record goes to the player's folder
+    // too: that folder is not the game's, and its "Score" may be anybody's.
+    if (installedAssets.empty() || !holdsPictures(installedAssets)) {
+        if (holdsAllPictures("")) {
+            useGameFolders("", "");
+            return FilesLayout::Portable;
+        }
+        const std::string player = playerDataFolder();
+        useGameFolders("", player.empty() ? nullptr : player.c_str());
         return FilesLayout::NotFound;
     }
     const std::string player = playerDataFolder();

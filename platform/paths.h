@@ -4,16 +4,18 @@
 // Until a shell decides otherwise, every file is its bare name in the
 // working directory: the headless runner and the tests never change that.
 // The window game calls locateGameFiles() once at start-up:
-//   - portable: the working directory holds the game's pictures (the run
-//     folder, or assets unpacked beside the binary) and is not the installed
-//     data folder. Everything stays a bare name, the record included.
-//   - installed: the pictures are in the data folder found from the
-//     executable's own place (<prefix>/bin/../share/tirlane/), so a moved
-//     prefix still works. The record lives in the player's data folder
-//     ($XDG_DATA_HOME/tirlane/, by default ~/.local/share/tirlane/), made on
-//     the first save.
-//   - neither holds the pictures: everything stays a bare name, as in the
-//     portable case, and the caller says where it looked.
+//   - installed: pictures are in the data folder found from the executable's
+//     own place (<prefix>/bin/../share/tirlane/), so a moved prefix still
+//     works. The record lives in the player's data folder ($XDG_DATA_HOME/
+//     tirlane/, by default ~/.local/share/tirlane/), made on the first save,
+//     whatever the working directory holds: a "Score" there may be the
+//     player's own file.
+//   - portable: not installed, and the working directory holds every one of
+//     the game's pictures (the run folder, or the game unpacked). Everything
+//     stays a bare name, the record included.
+//   - not found: not installed, and the working directory lacks pictures:
+//     everything stays a bare name, as in the portable case, and the caller
+//     says where it looked.
 #pragma once
 
 #include <string>

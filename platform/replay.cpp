@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "game/state.h"
 #include "platform/display.h"
@@ -449,22 +449,26 @@ void digestCall() {
 
 bool readReplay(const char* path, Replay& replay, std::string& error) {
     replay = Replay{};
-    std::ifstream f;
-    if (isPlainFile(path)) f.open(path, std::ios::binary);
-    if (!f.is_open()) {
+    std::FILE* file = isPlainFile(path) ? openFile(path, "rb") : nullptr;
+    if (!file) {
         error = std::string("cannot read replay '") + path + "'";
         return false;
     }
     // Far beyond any run's recording (a million events is about 14 MB), and
     // a bound on what reading a hostile file may take.
-    constexpr std::streamoff LARGEST_FILE = 64 << 20;
-    f.seekg(0, std::ios::end);
-    const std::streamoff size = f.tellg();
-    f.seekg(0, std::ios::beg);
-    if (size < 0 || size > LARGEST_FILE) {
+    constexpr long LARGEST_FILE = 64 << 20;
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (size < 0 || size > LARGEST_FILE || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
         error = std::string(path) + ": too large for a replay";
         return false;
     }
+    std::string whole(static_cast<size_t>(size), '\0');
+    const size_t got = std::fread(whole.data(), 1, whole.size(), file);
+    std::fclose(file);
+    whole.resize(got);
+    std::istringstream f(whole);
     constexpr size_t LONGEST_LINE = 500;
     std::string text;
     long lineNo = 0;

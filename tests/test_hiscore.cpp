@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -7,10 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "game/state.h"
+#include "platform/files.h"
 #include "platform/hiscore.h"
 #include "tests/scratch.h"
 
@@ -187,4 +190,98 @@ TEST_F(HiscoreFile, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(loadHiscore(), 12);
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"Score"});
     EXPECT_EQ(savedValues, (std::vector<int32_t>{12, 400}));
+}
+
+namespace {
+
+// What game `who` saves the `i`th time: a record, and a replay far larger than
+// one write of the disk's, headed by who wrote it so a whole one can be told.
+constexpr int SAVES = 150;
+int32_t recordOf(int who, int i) {
+    std::mt19937 rng(unsigned(1000 * who + i));
+    return std::uniform_int_distribution<int32_t>(0, 3000000)(rng);
+}
+std::string replayOf(int who, int i) {
+    const std::string head = std::to_string(who) + " " + std::to_string(i) + "\n";
+    std::string text = head;
+    while (text.size() < 256 * 1024) text += static_cast<char>('a' + (text.size() + who) % 26);
+    return text + head;
+}
+
+} // namespace
+
+// Two games quitting at once, again and again, into one folder: every file
+// read at any moment is one whole save, each save says it landed, and the
+// record only ever rises, to the highest either game saved.
+TEST_F(HiscoreFile, TwoGamesSavingAtOnceKeepWholeFilesAndTheHigherRecord) {
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    pid_t games[2];
+    for (int who = 0; who < 2; ++who) {
+        games[who] = fork();
+        ASSERT_GE(games[who], 0);
+        if (games[who] == 0) {
+            close(go[1]);
+            char start = 0;
+            if (read(go[0], &start, 1) != 0) _exit(4); // both start when the pipe closes
+            int failures = 0;
+            for (int i = 0; i < SAVES; ++i) {
+                game.hiscore = recordOf(who, i);
+                saveHiscore();
+                const std::string replay = replayOf(who, i);
+                if (!replaceFile("last.replay", "replay.new", replay.data(), replay.size()))
+                    ++failures;
+            }
+            _exit(failures == 0 ? 0 : 1);
+        }
+    }
+    close(go[0]);
+    close(go[1]);
+
+    int32_t highest = 0;
+    for (int who = 0; who < 2; ++who)
+        for (int i = 0; i < SAVES; ++i) highest = std::max(highest, recordOf(who, i));
+
+    // Watches the files while the games save, until both have ended.
+    int32_t seen = INT32_MIN;
+    int reads = 0, running = 2, status[2] = {-1, -1};
+    while (running > 0) {
+        for (int who = 0; who < 2; ++who) {
+            if (status[who] != -1) continue;
+            int code = 0;
+            if (waitpid(games[who], &code, WNOHANG) == games[who]) {
+                status[who] = code;
+                --running;
+            }
+        }
+        char bytes[9];
+        const size_t n = readFileStart("Score", bytes, sizeof bytes);
+        if (n > 0) {
+            ASSERT_EQ(n, 8u) << "a torn record";
+            const int32_t stored = decodeHiscore(bytes, n);
+            char whole[8];
+            encodeHiscore(stored, whole);
+            ASSERT_EQ(std::string(bytes, 8), std::string(whole, 8)) << "a torn record";
+            ASSERT_GE(stored, seen) << "the record fell";
+            seen = stored;
+        }
+        std::ifstream in("last.replay", std::ios::binary);
+        const std::string replay{std::istreambuf_iterator<char>(in), {}};
+        if (!replay.empty()) {
+            int who = -1, i = -1;
+            ASSERT_EQ(std::sscanf(replay.c_str(), "%d %d", &who, &i), 2) << "a torn replay";
+            ASSERT_TRUE(who >= 0 && who < 2 && i >= 0 && i < SAVES) << "a torn replay";
+            ASSERT_EQ(replay, replayOf(who, i)) << "a torn replay";
+            ++reads;
+        }
+    }
+    for (int who = 0; who < 2; ++who) {
+        SCOPED_TRACE(who);
+        ASSERT_TRUE(WIFEXITED(status[who]));
+        EXPECT_EQ(WEXITSTATUS(status[who]), 0) << "a save said it failed";
+    }
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(loadHiscore(), highest);
+    for (const std::string& name : folderEntries())
+        EXPECT_TRUE(name == "Score" || name == "last.replay") << name << " left behind";
 }

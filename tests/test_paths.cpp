@@ -8,6 +8,7 @@
 #include <string>
 
 #include "game/state.h"
+#include "platform/display.h"
 #include "platform/hiscore.h"
 #include "platform/paths.h"
 #include "tests/scratch.h"
@@ -65,38 +66,62 @@ class GameFiles : public ::testing::Test {
 
 } // namespace
 
+// Installed, the game keeps its record in the player's folder whatever the
+// working folder holds; the working folder is the game's only when it holds
+// every picture. A lone game started elsewhere still loads what pictures lie
+// there, but keeps its record in the player's folder. A "Score" of the
+// player's own in a folder that is not the game's survives a save.
 TEST_F(GameFiles, LayoutFollowsWhereThePicturesAre) {
+    enum Here { NONE, ONE, ALL };
     struct Case {
         const char* name;
-        bool picturesHere, picturesInstalled, startInsideInstalled;
+        Here picturesHere;
+        bool picturesInstalled, startInsideInstalled;
         FilesLayout layout;
-        bool bareNames;
+        bool playerScore; // the record in the player's data folder, not the working one
     };
     const Case cases[] = {
-        {"run folder", true, false, false, FilesLayout::Portable, true},
-        {"unpacked beside an installed copy", true, true, false, FilesLayout::Portable, true},
-        {"installed, started elsewhere", false, true, false, FilesLayout::Installed, false},
-        {"installed, started in its data folder", true, true, true, FilesLayout::Installed, false},
-        {"nowhere", false, false, false, FilesLayout::NotFound, true},
+        {"run folder", ALL, false, false, FilesLayout::Portable, false},
+        {"installed, started from an unpacked copy", ALL, true, false, FilesLayout::Installed,
+         true},
+        {"installed, a stray picture where it starts", ONE, true, false, FilesLayout::Installed,
+         true},
+        {"installed, started elsewhere", NONE, true, false, FilesLayout::Installed, true},
+        {"installed, started in its data folder", ALL, true, true, FilesLayout::Installed, true},
+        {"lone game, a stray picture where it starts", ONE, false, false, FilesLayout::NotFound,
+         true},
+        {"nowhere", NONE, false, false, FilesLayout::NotFound, true},
     };
+    const std::string notes = "my own notes";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(work);
         fs::remove_all(prefix);
+        fs::remove_all(data);
         fs::create_directories(work);
         fs::create_directories(prefix / "bin");
-        if (c.picturesHere) touch(work / "Garde.bmp");
+        if (c.picturesHere == ONE) touch(work / "S.bmp");
+        if (c.picturesHere == ALL)
+            for (int id = 1; id <= SPRITE_COUNT; ++id) touch(work / spriteTable[id].file);
         if (c.picturesInstalled) touch(prefix / "share/tirlane/Table.bmp");
+        std::ofstream(work / "Score") << notes;
         fs::current_path(c.startInsideInstalled ? prefix / "share/tirlane" : work);
 
         EXPECT_EQ(locateGameFilesFrom(bin.c_str()), c.layout);
-        if (c.bareNames) {
-            EXPECT_EQ(assetPath("Joueur.bmp"), "Joueur.bmp");
+        game.hiscore = 990;
+        saveHiscore();
+        std::ifstream in(work / "Score", std::ios::binary);
+        const std::string workScore{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_EQ(assetPath("Joueur.bmp"),
+                  c.picturesInstalled ? installedData + "Joueur.bmp" : "Joueur.bmp");
+        if (!c.playerScore) {
             EXPECT_STREQ(recordPath(RECORD_SCORE), "Score");
+            EXPECT_EQ(workScore, std::string("2968\0\0\0\0", 8));
         } else {
-            EXPECT_EQ(assetPath("Joueur.bmp"), installedData + "Joueur.bmp");
             EXPECT_EQ(recordPath(RECORD_SCORE), slash(data / "tirlane") + "Score");
             EXPECT_EQ(recordPath(RECORD_SCORE_TEMP), slash(data / "tirlane") + "Score.new");
+            EXPECT_EQ(workScore, notes);
+            EXPECT_TRUE(fs::is_regular_file(data / "tirlane" / "Score"));
         }
     }
 }
@@ -156,4 +181,33 @@ TEST_F(GameFiles, InstalledFontFallsBackToTheSystemCopy) {
     EXPECT_EQ(fontPath(), slash(system) + "fonts/truetype/dejavu/DejaVuSans-Bold.ttf");
     touch(prefix / "share/tirlane/font.ttf");
     EXPECT_EQ(fontPath(), installedData + "font.ttf");
+}
+
+// Only absolute entries of XDG_DATA_DIRS count: a relative one would find a
+// different font from every folder the game is started in.
+TEST_F(GameFiles, SystemFontIgnoresRelativeDataDirs) {
+    const std::string font = "fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+    touch(prefix / "share/tirlane/Table.bmp");
+    const fs::path system = scratch.path() / "system";
+    touch(system / font);
+    // What the relative entries name from the working folder.
+    touch(work / "here" / font);
+    touch(work / font);
+    fs::current_path(work);
+    struct Case {
+        const char* name;
+        std::string dirs;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"relative first", "here:" + system.string(), slash(system) + font},
+        {"relative only", "here", installedData + "font.ttf"},
+        {"dot", ".:" + system.string(), slash(system) + font},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EnvVar dirs("XDG_DATA_DIRS", c.dirs.c_str());
+        ASSERT_EQ(locateGameFilesFrom(bin.c_str()), FilesLayout::Installed);
+        EXPECT_EQ(fontPath(), c.expected);
+    }
 }

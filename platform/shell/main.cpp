@@ -79,8 +79,8 @@ void help() {
         "pauses, M mutes, Alt+Enter or F11 switches between full screen and a window.\n"
         "The best score is kept in the file Score, with the replays of the last run\n"
         "(last.replay) and of the last record (record.replay): in the working folder\n"
-        "when the game runs from a folder holding its pictures, otherwise in\n"
-        "$XDG_DATA_HOME/tirlane/ (by default ~/.local/share/tirlane/).\n");
+        "when the game runs uninstalled from a folder holding its pictures,\n"
+        "otherwise in $XDG_DATA_HOME/tirlane/ (by default ~/.local/share/tirlane/).\n");
 }
 
 struct Options {
@@ -144,15 +144,21 @@ long call = 0;               // the call running, or about to
 int32_t recordAtStart = 0;
 int32_t bestSaved = INT32_MIN;
 
+// Only a record that reached the file counts: record.replay goes with the
+// record in "Score", never with one that failed to save or lost to a higher
+// one another game stored meanwhile.
 void noteSave(int32_t hiscore) {
-    if (hiscore > bestSaved) bestSaved = hiscore;
+    if (lastSaveKeptRecord() && hiscore > bestSaved) bestSaved = hiscore;
 }
 
 // Writes last.replay, and record.replay when the run raised the record.
 void writeReplays() {
     if (playing || !recording()) return;
     finishRecording(currentReplayState(call));
-    if (!prepareRecordFolder()) return;
+    if (!prepareRecordFolder()) {
+        reportFailedSave(recordPath(RECORD_LAST_REPLAY));
+        return;
+    }
     const char* temp = recordPath(RECORD_REPLAY_TEMP);
     writeRecording(recordPath(RECORD_LAST_REPLAY), temp);
     if (bestSaved > recordAtStart) writeRecording(recordPath(RECORD_BEST_REPLAY), temp);

@@ -206,6 +206,25 @@ if run_headless "$work/score-half"; then
     trace_has "$work/score-half" '^call=0 .* hiscore=10 ' || fail "score-half: '29' did not load as 10"
 fi
 
+# --- Saves that can never succeed: the record (a folder holds its name) and
+# the replay (its folder is missing). The player hears of it once, with the
+# file and the reason.
+never=$work/score-never
+mkdir -p "$never/Score"
+status=0
+(cd "$never" && timeout 120 "$headless" --calls 400 --input "$work/keys.txt" --trace \
+    --write-replay missing/replay.txt >trace.txt 2>stderr.txt) || status=$?
+if ((status != 1)); then
+    fail "score-never: exit status $status where an unwritable replay gives 1"
+else
+    trace_has "$never" '^save 10$' || fail "score-never: Escape with a record made no save"
+    said=$(grep '^tirlane: ' "$never/stderr.txt" || true)
+    [[ $said == "tirlane: cannot save Score: Is a directory" ]] ||
+        fail "score-never: not one line naming the record and the reason: $said"
+    grep -q "cannot write replay 'missing/replay.txt'" "$never/stderr.txt" ||
+        fail "score-never: the replay's save did not fail as it should"
+fi
+
 # --- A folder the game may not write: the record of 0 on disk stays, the
 # new record of 10 lives on in memory, and the game ends normally. The same
 # keys in a writable folder do save 10, so the check below can fail.

@@ -73,18 +73,23 @@ MANWIDTH=80 man -l "$man_page" 2>/dev/null | grep -q 'XDG_DATA_HOME' || fail "ma
 echo "ok: installed files in place; desktop entry, metainfo and manual page validated"
 
 # --- Started where neither the working folder nor the build's prefix holds
-# the pictures: one line says where the game looked, and it plays on as
-# before, keeping the record in the working folder.
+# the pictures: one line says where the game looked, and it plays on without
+# them. The working folder is not the game's: a stray picture and a file of
+# the player's named Score there are left alone, the record going to the
+# player's data folder.
 lost="$WORK/lost"
 mkdir "$lost"
+printf 'my own notes' >"$lost/Score"
+cp "$SRC/assets/S.bmp" "$lost/"
 status=0
-(cd "$lost" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+(cd "$lost" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$lost/data" \
     timeout --preserve-status -s TERM 2 "$GAME" --window >stdout.txt 2>stderr.txt) || status=$?
 [ $status -eq 0 ] || fail "without pictures: exit status $status"
 [ "$(wc -l <"$lost/stderr.txt")" -eq 1 ] &&
     grep -q "^tirlane: no game pictures found in $lost/ nor in $(dirname "$BUILD")/share/tirlane/; playing without them\$" "$lost/stderr.txt" ||
     fail "without pictures: unclear message: $(cat "$lost/stderr.txt")"
-[ -f "$lost/Score" ] || fail "without pictures: the record was not kept in the working folder"
+[ "$(cat "$lost/Score")" = "my own notes" ] || fail "without pictures: the player's own Score was overwritten"
+[ -f "$lost/data/tirlane/Score" ] || fail "without pictures: the record was not kept in the player's data folder"
 echo "ok: without pictures: $(cat "$lost/stderr.txt")"
 
 # --- A virtual screen, its number chosen by the server itself.
@@ -107,11 +112,14 @@ press() {
 # A listing of a folder tree with sizes and times, to see that nothing changed.
 snapshot() { find "$1" -printf '%p %s %T@\n' | sort; }
 
-# play_installed LABEL BINARY: the installed game from an unrelated folder with
-# a fresh home: the title, Space, Up into the niche above the start (a key:
-# 10 points), Escape; the record of 10 ("28") must be in the data home.
+# play_installed LABEL BINARY ROOT [rival]: the installed game from an
+# unrelated folder with a fresh home: the title, Space, Up into the niche
+# above the start (a key: 10 points), Escape; the record of 10 ("28") must be
+# in the data home, with record.replay beside it. With "rival", another game
+# stores a record of 27800 ("83398") just before Escape: that record stays,
+# and this run, which did not keep the record, writes no record.replay.
 play_installed() {
-    local label=$1 binary=$2 root=$3
+    local label=$1 binary=$2 root=$3 rival=${4:-}
     local run="$WORK/run-$label"
     mkdir -p "$run/cwd" "$run/home" "$run/data"
     snapshot "$root" >"$run/before.txt"
@@ -134,6 +142,13 @@ play_installed() {
     press space
     sleep 1
     press Up 1.5
+    local record='28\0\0\0\0\0\0' kept="Score last.replay record.replay "
+    if [ -n "$rival" ]; then
+        record='83398\0\0\0'
+        kept="Score last.replay "
+        mkdir -p "$run/data/tirlane"
+        printf "$record" >"$run/data/tirlane/Score"
+    fi
     press Escape
     for _ in $(seq 100); do
         kill -0 "$GAME_PID" 2>/dev/null || break
@@ -144,9 +159,9 @@ play_installed() {
     GAME_PID=""
     [ $status -eq 0 ] || fail "$label: exit status $status ($(cat "$run/stderr"))"
     [ ! -s "$run/stderr" ] || fail "$label: the game complained: $(cat "$run/stderr")"
-    cmp -s "$run/data/tirlane/Score" <(printf '28\0\0\0\0\0\0') ||
-        fail "$label: \$XDG_DATA_HOME/tirlane/Score is not the record 10: $(od -c "$run/data/tirlane/Score" 2>&1 | head -n 1)"
-    [ "$(ls -A "$run/data/tirlane" | tr '\n' ' ')" = "Score last.replay record.replay " ] ||
+    cmp -s "$run/data/tirlane/Score" <(printf "$record") ||
+        fail "$label: \$XDG_DATA_HOME/tirlane/Score is not the record $record: $(od -c "$run/data/tirlane/Score" 2>&1 | head -n 1)"
+    [ "$(ls -A "$run/data/tirlane" | tr '\n' ' ')" = "$kept" ] ||
         fail "$label: the data folder holds $(ls -A "$run/data/tirlane")"
     [ -z "$(ls -A "$run/cwd")" ] || fail "$label: the working folder got $(ls -A "$run/cwd")"
     [ -z "$(ls -A "$run/home")" ] || fail "$label: the home folder got $(ls -A "$run/home")"
@@ -158,7 +173,7 @@ play_installed prefix "$PREFIX/bin/tirlane" "$PREFIX"
 
 # --- The prefix moved as a whole.
 mv "$PREFIX" "$WORK/moved"
-play_installed moved "$WORK/moved/bin/tirlane" "$WORK/moved"
+play_installed moved "$WORK/moved/bin/tirlane" "$WORK/moved" rival
 
 # --- The Debian package.
 (cd "$BUILD" && cpack -G DEB -B "$WORK/package" >"$WORK/cpack.log" 2>&1) ||

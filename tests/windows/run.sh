@@ -10,7 +10,9 @@
 #   - tirlane.exe on Xvfb shows the title and, after Space, level 1, both as
 #     the Linux runner draws them; Escape ends it and keeps the record in
 #     the Wine profile's application-data folder;
-#   - a start-up failure shows a message box as well as its line.
+#   - a start-up failure shows a message box as well as its line;
+#   - unpacked in a folder named with accents and a non-Latin script,
+#     tirlane.exe finds its pictures.
 #
 # usage: tests/windows/run.sh <zip> <Windows build folder> <Linux tirlane-headless>
 set -euo pipefail
@@ -273,5 +275,24 @@ timeout 5 xdotool windowfocus --sync "$(head -n 1 "$WORK/window")" 2>/dev/null |
 timeout 5 xdotool key Return
 expect_exit 1
 echo "ok: a start-up failure says why in a message box: $(grep '^tirlane:' "$WORK/game.err")"
+
+# --- The game unpacked in a folder named with accents and a non-Latin script:
+# every picture is opened by its full name, which only a wide name reaches on
+# every Windows whatever its code page. The title must show as the runner
+# draws it, and Escape must end the game normally.
+accented="$WINEPREFIX/drive_c/Jeu été/游戏"
+mkdir -p "$accented"
+cp -r "$GAME_DIR" "$accented/"
+(cd "$accented/$name" && find . -type f | sed 's|^\./||' | sort) | cmp -s - "$WORK/packed" ||
+    fail "the copy in $accented is not the unpacked game"
+plain_dir=$GAME_DIR
+GAME_DIR="$accented/$name"
+start_game LC_ALL=C.UTF-8
+await "$reference/title.bmp" miniature ||
+    fail "unpacked in '$accented': the title is not on the screen as the runner draws it ($(cat "$WORK/await")) $(complaint)"
+press Escape
+expect_exit 0
+GAME_DIR=$plain_dir
+echo "ok: unpacked in 'C:\\Jeu été\\游戏', tirlane.exe found its pictures and showed the title pixel for pixel"
 
 echo "windows: all passed"
