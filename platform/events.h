@@ -18,7 +18,7 @@ void handleEventsWithinCall();
 bool gamePaused();
 // While paused: shows the last picture darkened with the word PAUSED and
 // handles events until the pause ends or the game is to end. Within a call,
-// Escape too ends the game at once.
+// Escape (or a gamepad's Back) too ends the game at once.
 void waitWhilePaused(bool withinCall);
 
 // A replay playing: keys and gamepads no longer reach the game, but for
@@ -26,7 +26,9 @@ void waitWhilePaused(bool withinCall);
 void ignoreGameKeys(bool on);
 bool stoppedByPlayer();
 
-// What ends the game within a call: set by the shell; it must not return.
+// What ends the game within a call: set by the shell. The desktop's never
+// returns; the page's ends the game and returns, and the rest of that call
+// then runs without the display, showing nothing.
 void setEndWithinCall(void (*end)());
 
 // Closes every gamepad still open (at exit).
