@@ -96,6 +96,7 @@ void play(int session) {
         }
         if (testing) {
             if (test.calls >= 0 && call >= test.calls) stopTestRun();
+            if (session == 0 && call == test.pacedFrom) setPacing(true);
             deliverKeyEvents(test.events, nextTestEvent, call);
         }
         if (quitRequested()) break;
