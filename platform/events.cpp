@@ -366,6 +366,10 @@ void waitWhilePaused(bool withinCall) {
     pauseCues(false);
 }
 
+void liftPlayerPause() {
+    setPause(PAUSED_BY_PLAYER, false);
+}
+
 void ignoreGameKeys(bool on) {
     gameKeysIgnored = on;
 }

@@ -20,6 +20,9 @@ bool gamePaused();
 // handles events until the pause ends or the game is to end. Within a call,
 // Escape (or a gamepad's Back) too ends the game at once.
 void waitWhilePaused(bool withinCall);
+// A game that ended while paused leaves no pause to the next one (on the page,
+// which starts a game afresh without quitting); a pause by the focus stays.
+void liftPlayerPause();
 
 // A replay playing: keys and gamepads no longer reach the game, but for
 // Escape (which stops the playback), pause and mute.

@@ -139,7 +139,8 @@ void waitForStartAgain() {
 }
 
 bool startAgain() {
-    resetGameState(); // the key that asked is not held on the title
+    resetGameState();  // the key that asked is not held on the title
+    liftPlayerPause(); // a game ended while paused: the new one starts playing
     clearQuitRequest();
     return initDisplay() && initSurfaces();
 }

@@ -239,8 +239,13 @@ async function answeringState(page, seconds, what) {
 // answering and the game its calls; then Space, pressed and let go through the
 // browser's input, returns to the title.
 async function stayThenLeaveEndScreen(page, screen) {
-  const waiting = await waitForState(page, (state) => state.screen === screen && state.phase === '1',
-    120, `end screen ${screen} to wait for a key`);
+  const reach = Date.now() + 120000;
+  let waiting = await answeringState(page, 10, `before end screen ${screen}`);
+  while (waiting.screen !== screen || waiting.phase !== '1') {
+    if (Date.now() > reach) throw new Error(`timed out waiting for end screen ${screen}`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+    waiting = await answeringState(page, 10, `on the way to end screen ${screen}`);
+  }
   const stay = Date.now() + 10000;
   let state = waiting;
   while (Date.now() < stay) {
@@ -347,6 +352,11 @@ test('Escape while paused inside a sequence ends the game on the page', async ()
   await page.keyboard.press('Escape');
   await page.waitForSelector('#ended', { visible: true, timeout: 10000 });
   assert.equal(await storedRecord(page), escapeAtStart.score);
+  // The game started again is not paused.
+  await page.click('#again');
+  const again = await waitForState(page, (state) => state.session === '1' && Number(state.call) >= 10,
+    10, 'the game to start again, unpaused');
+  assert.equal(again.screen, '0');
   assert.deepEqual(page.errors, []);
   await context.close();
 });
