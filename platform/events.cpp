@@ -386,11 +386,17 @@ void handleAtOnce(const SDL_Event& event) {
     handleEvent(event);
 }
 
+// Escape, or a gamepad's Back, which plays as Escape.
+bool isEscapePress(const SDL_Event& event) {
+    if (event.type == SDL_KEYDOWN) return event.key.keysym.sym == SDLK_ESCAPE;
+    return event.type == SDL_CONTROLLERBUTTONDOWN &&
+           event.cbutton.button == SDL_CONTROLLER_BUTTON_BACK && findGamepad(event.cbutton.which);
+}
+
 void handleWithinCall(const SDL_Event& event, bool paused) {
     if (actsAtOnce(event)) return handleAtOnce(event);
     // Paused, Escape ends the game at once, as closing the window does.
-    if (paused && event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE && endWithinCall)
-        return endWithinCall();
+    if (paused && isEscapePress(event) && endWithinCall) return endWithinCall();
     deferring = true;
     handleEvent(event);
     deferring = false;
@@ -436,6 +442,10 @@ void waitWhilePaused(bool withinCall) {
         if (gamePaused() && !quitRequested()) showPausedPicture();
     }
     pauseCues(false);
+}
+
+void liftPlayerPause() {
+    setPause(PAUSED_BY_PLAYER, false);
 }
 
 void ignoreGameKeys(bool on) {

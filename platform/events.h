@@ -19,15 +19,20 @@ void handleEventsWithinCall();
 bool gamePaused();
 // While paused: shows the last picture darkened with the word PAUSED and
 // handles events until the pause ends or the game is to end. Within a call,
-// Escape too ends the game at once.
+// Escape (or a gamepad's Back) too ends the game at once.
 void waitWhilePaused(bool withinCall);
+// A game that ended while paused leaves no pause to the next one (on the page,
+// which starts a game afresh without quitting); a pause by the focus stays.
+void liftPlayerPause();
 
 // A replay playing: keys and gamepads no longer reach the game, but for
 // Escape (which stops the playback), pause and mute.
 void ignoreGameKeys(bool on);
 bool stoppedByPlayer();
 
-// What ends the game within a call: set by the shell; it must not return.
+// What ends the game within a call: set by the shell. The desktop's never
+// returns; the page's ends the game and returns, and the rest of that call
+// then runs without the display, showing nothing.
 void setEndWithinCall(void (*end)());
 
 // Closes every gamepad still open (at exit).

@@ -39,17 +39,19 @@ void FramePacer::waitToReadKeys() {
     // The keys are read as this returns: at once after a call that showed
     // nothing (also when the game was paused meanwhile), else on waking.
     keysReadAt = clock.now();
-    if (started && !shownSinceWake) {
-        // The last call showed nothing. Its tick is left to this call; after
-        // a second such call in a row the tick passes unused, so calls that
-        // draw nothing (the end screens waiting for a key) come two a tick.
-        if (!idleCallRan) {
-            idleCallRan = true;
+    if (started) {
+        // A call that showed nothing leaves its tick to this call; after a
+        // second such call in a row the tick passes unused (platform/idle_calls.h).
+        switch (idleCalls.next(shownSinceWake)) {
+        case IdleCalls::Next::AtOnce:
             return;
+        case IdleCalls::Next::NextTick:
+            ++tick;
+            break;
+        case IdleCalls::Next::AfterPicture:
+            break;
         }
-        ++tick;
     }
-    idleCallRan = false;
     shownSinceWake = false;
     const uint64_t now = clock.now();
     if (!started || now > tickTime(tick) + stallTicks) {

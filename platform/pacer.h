@@ -17,6 +17,8 @@
 
 #include <cstdint>
 
+#include "platform/idle_calls.h"
+
 // A monotonic tick source that can sleep.
 class PacerClock {
   public:
@@ -115,7 +117,7 @@ class FramePacer {
     uint64_t tick = 0; // the next picture is held to tickTime(tick)
 
     bool shownSinceWake = false; // a picture since the keys were last read
-    bool idleCallRan = false;    // a call showed nothing since then
+    IdleCalls idleCalls;         // calls that showed nothing
     uint64_t wakeAt = 0;         // when the keys were to be read
     uint64_t keysReadAt = 0;     // when they were read
     uint64_t aimedAt = 0;        // when the picture in the making should appear

@@ -1,10 +1,14 @@
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "game/state.h"
+#include "platform/events.h"
 #include "platform/gamepad.h"
+#include "platform/keyboard.h"
+#include "support.h"
 
 namespace {
 
@@ -81,4 +85,86 @@ TEST(Gamepad, RemovedControllerLetsGoOfItsStick) {
     EXPECT_EQ(text(pad.releaseAll()), "");
     // The stick starts afresh: a push is a new key-down.
     EXPECT_EQ(text(pad.axis(PadAxis::LeftX, -20000)), "+37");
+}
+
+namespace {
+
+bool endedWithinCall = false;
+
+void noteEndWithinCall() {
+    endedWithinCall = true;
+    requestQuit();
+}
+
+SDL_Event keyPress(SDL_Keycode key) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    return event;
+}
+
+SDL_Event padPress(SDL_JoystickID pad, SDL_GameControllerButton button) {
+    SDL_Event event{};
+    event.type = SDL_CONTROLLERBUTTONDOWN;
+    event.cbutton.which = pad;
+    event.cbutton.button = Uint8(button);
+    event.cbutton.state = SDL_PRESSED;
+    return event;
+}
+
+class PausedWithinCall : public gametest::GameTest {};
+
+} // namespace
+
+// Paused in the middle of a sequence, Escape ends the game at once, and so
+// does a gamepad's Back, which plays as Escape; the game's other keys wait
+// for the call to return.
+TEST_F(PausedWithinCall, EscapeOrBackEndsTheGame) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6,
+                                                 SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(device, 0) << SDL_GetError();
+    handlePendingEvents(); // the pad's arrival opens it
+    const SDL_JoystickID pad = SDL_JoystickGetDeviceInstanceID(device);
+    setEndWithinCall(noteEndWithinCall);
+
+    struct Row {
+        const char* what;
+        SDL_Event press;
+        bool ends;
+    };
+    const Row rows[] = {
+        {"Escape", keyPress(SDLK_ESCAPE), true},
+        {"the pad's Back", padPress(pad, SDL_CONTROLLER_BUTTON_BACK), true},
+        {"Space", keyPress(SDLK_SPACE), false},
+        {"the pad's A", padPress(pad, SDL_CONTROLLER_BUTTON_A), false},
+        {"the pad's Start", padPress(pad, SDL_CONTROLLER_BUTTON_START), false},
+        {"Right", keyPress(SDLK_RIGHT), false},
+    };
+    for (const Row& row : rows) {
+        endedWithinCall = false;
+        clearQuitRequest();
+        SDL_Event pause = keyPress(SDLK_p);
+        SDL_PushEvent(&pause);
+        handleEventsWithinCall();
+        ASSERT_TRUE(gamePaused()) << row.what;
+        // The press, then P: a press that does not end the game leaves the
+        // pause to end on P.
+        SDL_Event press = row.press;
+        SDL_PushEvent(&press);
+        SDL_PushEvent(&pause);
+        waitWhilePaused(true);
+        EXPECT_EQ(endedWithinCall, row.ends) << row.what;
+        EXPECT_EQ(quitRequested(), row.ends) << row.what;
+        if (row.ends) handleEventsWithinCall(); // the P still waiting lifts the pause
+        EXPECT_FALSE(gamePaused()) << row.what;
+        clearQuitRequest();
+        handlePendingEvents(); // what waited for the call's end
+    }
+
+    setEndWithinCall(nullptr);
+    closeGamepads();
+    SDL_JoystickDetachVirtual(device);
+    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }

@@ -17,6 +17,7 @@
 #include "platform/display.h"
 #include "platform/events.h"
 #include "platform/hiscore.h"
+#include "platform/idle_calls.h"
 #include "platform/keyboard.h"
 #include "platform/paths.h"
 #include "platform/pause_screen.h"
@@ -61,6 +62,13 @@ void onSave(int32_t) {
     keepRecord(recordPath(RECORD_SCORE));
 }
 
+// Escape while paused inside a sequence ends the game there, saving as Escape
+// does. A page cannot leave the call: with the display released, the rest of
+// it draws and shows nothing and returns at once, and no call follows.
+void endWithinCall() {
+    if (!quitRequested()) keyDown(KEY_ESCAPE);
+}
+
 // A test run that has made its calls shows the last flipped frame and stops.
 [[noreturn]] void stopTestRun() {
     showBackBuffer();
@@ -69,11 +77,18 @@ void onSave(int32_t) {
 }
 
 // One game from its start to Escape: every waiting event is handled, then one
-// frame runs; once the game has been asked to end no further frame runs.
+// frame runs; once the game has been asked to end no further frame runs. A
+// call that shows a picture hands the browser its turn in the present; calls
+// that show nothing (the end screens waiting for a key) wait for the next
+// refresh at every second one, as they wait for the next tick on the desktop,
+// so the page keeps answering and the key can come.
 void play(int session) {
     game.hiscore = loadHiscore(); // before the first frame, so an early Escape keeps the record
     long call = 0;
+    IdleCalls idleCalls;
+    bool showed = true; // nothing to wait for before the first call
     while (!quitRequested()) {
+        if (idleCalls.next(showed) == IdleCalls::Next::NextTick) waitForRefresh();
         handlePendingEvents();
         if (gamePaused()) { // paused, no frame runs at all
             waitWhilePausedInPage(false);
@@ -81,10 +96,13 @@ void play(int session) {
         }
         if (testing) {
             if (test.calls >= 0 && call >= test.calls) stopTestRun();
+            if (session == 0 && call == test.pacedFrom) setPacing(true);
             deliverKeyEvents(test.events, nextTestEvent, call);
         }
         if (quitRequested()) break;
+        const long flips = flipCount();
         runFrame();
+        showed = flipCount() != flips;
         if (testing) publishState(session, call);
         ++call;
     }
@@ -121,7 +139,8 @@ void waitForStartAgain() {
 }
 
 bool startAgain() {
-    resetGameState(); // the key that asked is not held on the title
+    resetGameState();  // the key that asked is not held on the title
+    liftPlayerPause(); // a game ended while paused: the new one starts playing
     clearQuitRequest();
     return initDisplay() && initSurfaces();
 }
@@ -154,6 +173,7 @@ int main() {
     if (!initDisplay() || !initSurfaces()) return fail("cannot set up the back buffer");
     initPauseScreen(); // without it the pause shows the last frame as it is
     setPresenter(presentFrame);
+    setEndWithinCall(endWithinCall);
     initSound(); // silent until the first key press lets the page play sound
 
     for (int session = 0;; ++session) {

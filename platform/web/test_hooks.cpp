@@ -47,6 +47,7 @@ bool readTestRun(WebTestRun& run) {
     if (!testRunning()) return false;
     run.calls = testSetting("calls", -1);
     run.paced = testSetting("pacing", 1) != 0;
+    run.pacedFrom = testSetting("pacedFrom", -1);
     run.logPresents = testSetting("logPresents", 0) != 0;
     run.events.clear();
     if (writeTestScript(SCRIPT_FILE)) {

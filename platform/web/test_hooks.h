@@ -1,8 +1,9 @@
 // The page's test mode: a test harness sets `window.tirlaneTest` before the
 // page loads, and the game then takes its keys from a key script (the
 // headless runner's format) as well as from the browser, may stop after a
-// number of calls, may run unpaced, and reports its state after every call
-// in `Module.tirlaneTest.state`, in the headless runner's trace fields.
+// number of calls, may run unpaced (all along, or up to a call), and reports
+// its state after every call in `Module.tirlaneTest.state`, in the headless
+// runner's trace fields.
 #pragma once
 
 #include <vector>
@@ -12,6 +13,7 @@
 struct WebTestRun {
     long calls = -1; // stop after this many calls; -1: never
     bool paced = true;
+    long pacedFrom = -1; // unpaced, the run turns paced from this call on; -1: never
     bool logPresents = false;
     std::vector<KeyEvent> events;
 };

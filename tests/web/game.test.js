@@ -1,8 +1,9 @@
 // The browser build in Debian's headless Chromium, against the native
 // headless runner: the same title picture at the same call, Space through the
 // browser's own input, the committed winning game to the same final state,
-// the record kept across a reload (or in memory when storage is refused), and
-// Escape ending the game with a way to start again.
+// the record kept across a reload (or in memory when storage is refused),
+// Escape ending the game with a way to start again (also while paused inside
+// a sequence), and the end screens, paced, answering until their key comes.
 //
 //   TIRLANE_SITE=build-web/site TIRLANE_HEADLESS=build/tirlane-headless node --test tests/web/
 'use strict';
@@ -20,6 +21,7 @@ const SITE = process.env.TIRLANE_SITE || path.join(SOURCE, 'build-web/site');
 const HEADLESS = process.env.TIRLANE_HEADLESS || path.join(SOURCE, 'build/tirlane-headless');
 const WIN = fs.readFileSync(path.join(SOURCE, 'tests/data/win.txt'), 'utf8');
 const WIN_CALLS = 30867; // the calls the winning game was made for
+const LOSE = fs.readFileSync(path.join(SOURCE, 'tests/data/lose.txt'), 'utf8');
 
 let server;
 let browser;
@@ -206,12 +208,56 @@ test('the winning game ends as in the native runner, and its record survives a r
   await context.close();
 });
 
-// The winning game's keys before call `end`.
-function winBefore(end) {
-  return WIN.split('\n').filter((line) => {
+// A key script's keys before call `end`.
+function keysBefore(script, end) {
+  return script.split('\n').filter((line) => {
     const call = Number(line.split(' ')[0]);
     return line && !line.startsWith('#') && call < end;
   }).join('\n') + '\n';
+}
+
+// The winning game's keys before call `end`.
+function winBefore(end) {
+  return keysBefore(WIN, end);
+}
+
+// The page's state, failing when the page takes longer than `seconds` to
+// answer at all (a page whose game never lets it have a turn).
+async function answeringState(page, seconds, what) {
+  let timer;
+  const stuck = new Promise((resolve, reject) => {
+    timer = setTimeout(() => reject(new Error(`the page stopped answering ${what}`)), seconds * 1000);
+  });
+  try {
+    return await Promise.race([gameState(page), stuck]);
+  } finally {
+    clearTimeout(timer);
+  }
+}
+
+// On an end screen waiting for its key: for ten seconds the page keeps
+// answering and the game its calls; then Space, pressed and let go through the
+// browser's input, returns to the title.
+async function stayThenLeaveEndScreen(page, screen) {
+  const reach = Date.now() + 120000;
+  let waiting = await answeringState(page, 10, `before end screen ${screen}`);
+  while (waiting.screen !== screen || waiting.phase !== '1') {
+    if (Date.now() > reach) throw new Error(`timed out waiting for end screen ${screen}`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+    waiting = await answeringState(page, 10, `on the way to end screen ${screen}`);
+  }
+  const stay = Date.now() + 10000;
+  let state = waiting;
+  while (Date.now() < stay) {
+    await new Promise((resolve) => setTimeout(resolve, 250));
+    state = await answeringState(page, 10, `on end screen ${screen}`);
+    assert.equal(state.screen, screen, 'the end screen waits for its key');
+  }
+  assert.ok(Number(state.call) > Number(waiting.call), 'the end screen\'s calls go on');
+  await page.keyboard.down('Space');
+  await waitForState(page, (s) => s.phase === '2', 10, 'the end screen to take the press');
+  await page.keyboard.up('Space');
+  return waitForState(page, (s) => s.screen === '0', 10, 'the title after the end screen');
 }
 
 test('refused storage plays on with the record in memory', async () => {
@@ -268,6 +314,49 @@ test('a key press starts the sound the browser holds back', async () => {
   assert.equal(await page.evaluate(() => Module.SDL2.audioContext.state), 'suspended');
   await page.keyboard.press('ArrowDown');
   await page.waitForFunction(() => Module.SDL2.audioContext.state === 'running', { timeout: 5000 });
+  assert.deepEqual(page.errors, []);
+  await context.close();
+});
+
+test('the end screens keep the page answering, paced, until Space returns to the title', async () => {
+  const context = await browser.createBrowserContext();
+  // The losing game without its last Space, paced from its first call.
+  const lost = await openGame(context, server.url, { script: keysBefore(LOSE, 449) });
+  const title = await stayThenLeaveEndScreen(lost, '5');
+  assert.equal(title.lives, '3');
+  assert.deepEqual(lost.errors, []);
+
+  // The winning game without its last Space, unpaced up to the last stretch of
+  // level 4, then paced through the victory sequence and the screen after it.
+  const won = await openGame(context, server.url,
+    { script: winBefore(30861), pacing: 0, pacedFrom: 30800 });
+  await waitForState(won, (state) => Number(state.call) >= 30800, 240, 'the end of level 4');
+  const after = await stayThenLeaveEndScreen(won, '6');
+  assert.equal(after.hiscore, '27800');
+  assert.equal(await storedRecord(won), runNative(WIN_CALLS, WIN).score,
+    'leaving the victory screen saves the record');
+  assert.deepEqual(won.errors, []);
+  await context.close();
+});
+
+test('Escape while paused inside a sequence ends the game on the page', async () => {
+  const escapeAtStart = runNative(1, '0 down 27\n'); // the record file an Escape writes at 0
+  const context = await browser.createBrowserContext();
+  const page = await openGame(context, server.url, { script: keysBefore(LOSE, 449) });
+  // The call after one that ends in a strike runs the death sequence.
+  const strike = await waitForState(page, (state) => state.screen === '1' && state.phase === '2',
+    60, 'a strike');
+  await page.keyboard.press('KeyP');
+  await new Promise((resolve) => setTimeout(resolve, 300));
+  assert.equal((await gameState(page)).call, strike.call, 'paused inside the death sequence');
+  await page.keyboard.press('Escape');
+  await page.waitForSelector('#ended', { visible: true, timeout: 10000 });
+  assert.equal(await storedRecord(page), escapeAtStart.score);
+  // The game started again is not paused.
+  await page.click('#again');
+  const again = await waitForState(page, (state) => state.session === '1' && Number(state.call) >= 10,
+    10, 'the game to start again, unpaused');
+  assert.equal(again.screen, '0');
   assert.deepEqual(page.errors, []);
   await context.close();
 });
