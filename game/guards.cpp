@@ -1,8 +1,8 @@
 #include "game/guards.h"
 
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/sound.h"
+#include "platform/ports/display.h"
+#include "platform/ports/sound.h"
 #include "render/board.h"
 #include "render/figures.h"
 #include "render/hud.h"

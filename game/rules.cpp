@@ -1,7 +1,7 @@
 #include "game/rules.h"
 
 #include "game/state.h"
-#include "platform/sound.h"
+#include "platform/ports/sound.h"
 
 namespace {
 

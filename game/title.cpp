@@ -1,9 +1,9 @@
 #include "game/title.h"
 
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/hiscore.h"
-#include "platform/sound.h"
+#include "platform/ports/display.h"
+#include "platform/ports/hiscore.h"
+#include "platform/ports/sound.h"
 
 // The demonstration's moves. Word 0 is reserved, word 1 counts the entries.
 // An entry v with h = v / 2: h <= 120 moves to x = h + 258 (v even) or

@@ -1,8 +1,8 @@
 #include "render/banners.h"
 
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/sound.h"
+#include "platform/ports/display.h"
+#include "platform/ports/sound.h"
 #include "render/hud.h"
 
 // Letters in drawing order; the Y has no stop and leads the slide.

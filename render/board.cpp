@@ -1,7 +1,7 @@
 #include "render/board.h"
 
 #include "game/state.h"
-#include "platform/display.h"
+#include "platform/ports/display.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "render/figures.h"
 
 #include "game/state.h"
-#include "platform/display.h"
+#include "platform/ports/display.h"
 
 void drawGuards() {
     for (int g = 1; g <= 6; ++g)

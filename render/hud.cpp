@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "game/state.h"
-#include "platform/display.h"
+#include "platform/ports/display.h"
 
 namespace {
 constexpr Rgb SCORE_COLOUR = {250, 80, 220};

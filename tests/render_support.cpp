@@ -6,7 +6,7 @@
 #include <string>
 
 #include "game/state.h"
-#include "platform/sound.h"
+#include "platform/ports/sound.h"
 
 namespace fs = std::filesystem;
 

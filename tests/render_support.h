@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/display.h"
+#include "platform/ports/display.h"
 
 // Each sprite file is one solid colour from which the sprite can be told
 // back: red 0x40 + 6k, green 0x10, blue 0x80 for sprite k. The files are two

@@ -6,10 +6,10 @@
 #include <fstream>
 
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/hiscore.h"
-#include "platform/keyboard.h"
-#include "platform/sound.h"
+#include "platform/ports/display.h"
+#include "platform/ports/hiscore.h"
+#include "platform/ports/keyboard.h"
+#include "platform/ports/sound.h"
 
 namespace fs = std::filesystem;
 

@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/bmp.h"
+#include "platform/graphics/bmp.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "game/state.h"
-#include "platform/events.h"
-#include "platform/keyboard.h"
-#include "platform/sound.h"
+#include "platform/input/events.h"
+#include "platform/ports/keyboard.h"
+#include "platform/ports/sound.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "game/state.h"
-#include "platform/hiscore.h"
-#include "platform/sound.h"
+#include "platform/ports/hiscore.h"
+#include "platform/ports/sound.h"
 #include "tests/scratch.h"
 
 namespace fs = std::filesystem;

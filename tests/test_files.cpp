@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
+#include "platform/storage/files.h"
 #include "tests/scratch.h"
 
 namespace fs = std::filesystem;

@@ -4,8 +4,8 @@
 
 #include "game/frame.h"
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/keyboard.h"
+#include "platform/ports/display.h"
+#include "platform/ports/keyboard.h"
 #include "tests/support.h"
 
 using gametest::GameTest;

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "game/state.h"
-#include "platform/events.h"
-#include "platform/gamepad.h"
-#include "platform/keyboard.h"
+#include "platform/input/events.h"
+#include "platform/input/pad_mapper.h"
+#include "platform/ports/keyboard.h"
 #include "support.h"
 
 namespace {

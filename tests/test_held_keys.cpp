@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "game/state.h"
-#include "platform/held_keys.h"
-#include "platform/keyboard.h"
+#include "platform/input/held_keys.h"
+#include "platform/ports/keyboard.h"
 
 namespace {
 

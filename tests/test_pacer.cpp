@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/pacer.h"
+#include "platform/desktop/pacer.h"
 
 namespace {
 

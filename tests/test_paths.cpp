@@ -8,9 +8,9 @@
 #include <string>
 
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/hiscore.h"
-#include "platform/paths.h"
+#include "platform/ports/display.h"
+#include "platform/ports/hiscore.h"
+#include "platform/storage/paths.h"
 #include "tests/scratch.h"
 
 namespace fs = std::filesystem;

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/display.h"
-#include "platform/pause_screen.h"
-#include "platform/text.h"
+#include "platform/ports/display.h"
+#include "platform/graphics/pause_screen.h"
+#include "platform/graphics/text.h"
 #include "tests/support.h"
 
 namespace fs = std::filesystem;

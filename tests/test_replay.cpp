@@ -11,10 +11,10 @@
 
 #include "game/frame.h"
 #include "game/state.h"
-#include "platform/hiscore.h"
-#include "platform/keyboard.h"
-#include "platform/keyscript.h"
-#include "platform/replay.h"
+#include "platform/ports/hiscore.h"
+#include "platform/ports/keyboard.h"
+#include "platform/replay/key_script.h"
+#include "platform/replay/replay.h"
 #include "tests/support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "game/state.h"
-#include "platform/sound.h"
+#include "platform/ports/sound.h"
 #include "tests/scratch.h"
 
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "game/state.h"
-#include "platform/display.h"
+#include "platform/ports/display.h"
 
 int formatTraceLine(char* line, size_t size, long call) {
     int n =

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "platform/keyscript.h"
+#include "platform/replay/key_script.h"
 
 struct WebTestRun {
     long calls = -1; // stop after this many calls; -1: never

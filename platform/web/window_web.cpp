@@ -2,13 +2,13 @@
 // through SDL's framebuffer (the page scales it sharp by a whole factor).
 // Each flipped frame waits, suspended, for the display refresh the refresh
 // pacer picks for it and is put on the canvas in that refresh.
-#include "platform/window.h"
+#include "platform/window/window.h"
 
 #include <SDL.h>
 #include <emscripten.h>
 
-#include "platform/display.h"
-#include "platform/events.h"
+#include "platform/ports/display.h"
+#include "platform/input/events.h"
 #include "platform/web/refresh_pacer.h"
 #include "platform/web/window_web.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/hiscore.h"
+#include "platform/ports/hiscore.h"
 
 namespace {
 // strtoll reads what atoi reads; we only clamp it to 32 bits first.

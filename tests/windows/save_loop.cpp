@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/files.h"
-#include "platform/hiscore.h"
+#include "platform/storage/files.h"
+#include "platform/ports/hiscore.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

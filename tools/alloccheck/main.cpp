@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/hiscore.h"
-#include "platform/replay.h"
-#include "platform/sound.h"
+#include "platform/ports/display.h"
+#include "platform/ports/hiscore.h"
+#include "platform/replay/replay.h"
+#include "platform/ports/sound.h"
 #include "tools/alloccheck/counting_malloc.h"
 #include "tools/bench/script.h"
 #include "tools/bench/workdir.h"

@@ -6,7 +6,7 @@
 
 #include "game/state.h"
 #include "game/title.h"
-#include "platform/display.h"
+#include "platform/ports/display.h"
 #include "render/board.h"
 #include "render/figures.h"
 #include "render/hud.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/display.h"
+#include "platform/ports/display.h"
 #include "tools/bench/script.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "platform/display.h"
+#include "platform/ports/display.h"
 #include "tools/bench/workdir.h"
 
 namespace {

@@ -5,10 +5,10 @@
 
 #include "game/frame.h"
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/hiscore.h"
-#include "platform/keyboard.h"
-#include "platform/replay.h"
+#include "platform/ports/display.h"
+#include "platform/ports/hiscore.h"
+#include "platform/ports/keyboard.h"
+#include "platform/replay/replay.h"
 
 namespace {
 constexpr int ONE_SECOND = 60;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/keyscript.h"
+#include "platform/replay/key_script.h"
 
 using ScriptEvent = KeyEvent;
 

@@ -16,12 +16,12 @@
 
 #include "game/frame.h"
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/hiscore.h"
-#include "platform/keyboard.h"
-#include "platform/keyscript.h"
-#include "platform/replay.h"
-#include "platform/sound.h"
+#include "platform/ports/display.h"
+#include "platform/ports/hiscore.h"
+#include "platform/ports/keyboard.h"
+#include "platform/replay/key_script.h"
+#include "platform/replay/replay.h"
+#include "platform/ports/sound.h"
 #include "tools/trace_line.h"
 
 namespace {

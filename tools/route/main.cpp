@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "game/state.h"
-#include "platform/hiscore.h"
+#include "platform/ports/hiscore.h"
 #include "tools/route/playbook.h"
 #include "tools/route/recorder.h"
 #include "tools/route/replay.h"

@@ -1,7 +1,7 @@
 #include "tools/route/recorder.h"
 
 #include "game/frame.h"
-#include "platform/keyboard.h"
+#include "platform/ports/keyboard.h"
 
 void Recorder::hold(int code) {
     if (code == held) return;

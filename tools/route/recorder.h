@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/keyscript.h"
+#include "platform/replay/key_script.h"
 
 struct Recorder {
     std::vector<KeyEvent> events;

@@ -4,9 +4,9 @@
 
 #include "game/frame.h"
 #include "game/state.h"
-#include "platform/display.h"
-#include "platform/hiscore.h"
-#include "platform/keyboard.h"
+#include "platform/ports/display.h"
+#include "platform/ports/hiscore.h"
+#include "platform/ports/keyboard.h"
 
 ReplaySummary replayEvents(const std::vector<KeyEvent>& events, long calls) {
     std::remove("Score");
