@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "game/keys.h"
+
 // Side values: what hangs in (or closes) the niche of a box side.
 constexpr int SIDE_KEY = 4;     // a key hangs in the niche
 constexpr int SIDE_TAKEN = 3;   // the key was taken by the first entry
@@ -21,14 +23,6 @@ constexpr int LEVEL_COUNT = 4;
 constexpr int SCREEN_TITLE = 0;
 constexpr int SCREEN_GAME_OVER = 5;
 constexpr int SCREEN_VICTORY = 6;
-
-// Key codes as the keyboard layer reports them.
-constexpr int KEY_ESCAPE = 27;
-constexpr int KEY_SPACE = 32;
-constexpr int KEY_LEFT = 37;
-constexpr int KEY_UP = 38;
-constexpr int KEY_RIGHT = 39;
-constexpr int KEY_DOWN = 40;
 
 // Playfield position (x, y) is drawn at screen (x + 72, y + 22).
 constexpr int PLAYFIELD_X = 72;

@@ -5,13 +5,13 @@
 #include <cstdint>
 
 #include "game/state.h"
-#include "platform/ports/display.h"
-#include "platform/input/pad_mapper.h"
-#include "platform/input/held_keys.h"
-#include "platform/ports/keyboard.h"
 #include "platform/graphics/pause_screen.h"
-#include "platform/replay/replay.h"
+#include "platform/input/held_keys.h"
+#include "platform/input/pad_mapper.h"
+#include "platform/ports/display.h"
+#include "platform/ports/keyboard.h"
 #include "platform/ports/sound.h"
+#include "platform/replay/replay.h"
 #include "platform/window/window.h"
 
 namespace {

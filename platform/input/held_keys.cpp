@@ -1,12 +1,8 @@
 #include "platform/input/held_keys.h"
 
-#include "game/state.h"
+#include "game/keys.h"
 
 namespace {
-
-bool isHeldKey(int code) {
-    return code == KEY_SPACE || (code >= KEY_LEFT && code <= KEY_DOWN);
-}
 
 void add(KeyDeliveries& out, bool down, int code) {
     out.items[out.count++] = KeyDelivery{down, code};

@@ -6,10 +6,6 @@
 
 namespace {
 bool quitting = false;
-
-bool isHeldKey(int code) {
-    return code == KEY_SPACE || (code >= KEY_LEFT && code <= KEY_DOWN);
-}
 } // namespace
 
 void keyDown(int code) {
@@ -26,6 +22,10 @@ void keyDown(int code) {
 
 void keyUp(int code) {
     if (isHeldKey(code) && code == game.heldKey) game.heldKey = 0;
+}
+
+int heldGameKey() {
+    return game.heldKey;
 }
 
 bool quitRequested() {

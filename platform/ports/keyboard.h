@@ -6,6 +6,9 @@
 void keyDown(int code);
 // Key-up of a key code.
 void keyUp(int code);
+// The key the game holds now (0 for none): a released key hands over to one
+// still down only when it was this one.
+int heldGameKey();
 
 // True once Escape has asked the program to end; no frame runs after that.
 bool quitRequested();

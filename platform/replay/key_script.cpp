@@ -6,13 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/storage/files.h"
 #include "platform/ports/keyboard.h"
 #include "platform/replay/replay.h"
+#include "platform/storage/files.h"
 
-namespace {
-
-bool parseLine(const char* p, KeyEvent& event) {
+bool parseKeyLine(const char* p, KeyEvent& event) {
     char callText[32], kind[16], codeText[32], extra[2];
     long call = 0, code = 0;
     if (std::sscanf(p, "%31s %15s %31s %1s", callText, kind, codeText, extra) != 3) return false;
@@ -22,8 +20,6 @@ bool parseLine(const char* p, KeyEvent& event) {
     event = {call, down, static_cast<int>(code)};
     return true;
 }
-
-} // namespace
 
 bool parseCount(const char* text, long& value) {
     if (!text || !*text) return false;
@@ -58,7 +54,7 @@ bool readKeyScript(const char* path, std::vector<KeyEvent>& events, std::string&
         while (*p == ' ' || *p == '\t') ++p;
         if (*p == '\0' || *p == '\n' || *p == '\r' || *p == '#') continue;
         KeyEvent event;
-        if (!parseLine(p, event)) {
+        if (!parseKeyLine(p, event)) {
             error = where + "expected 'C down CODE' or 'C up CODE'";
             ok = false;
         } else if (!events.empty() && event.call < events.back().call) {

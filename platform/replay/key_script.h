@@ -17,6 +17,10 @@ struct KeyEvent {
 // Parses a whole non-negative decimal number; false for anything else.
 bool parseCount(const char* text, long& value);
 
+// One key line, "C down CODE" or "C up CODE" (the key scripts' and the
+// replays' alike); false for anything else.
+bool parseKeyLine(const char* text, KeyEvent& event);
+
 // Reads an input file. False, with one line saying why (the line number for
 // a bad line) in `error`, when the file cannot be read or a line is malformed
 // or its call index decreases.
