@@ -10,6 +10,8 @@
 
 #include "game/state.h"
 #include "platform/input/events.h"
+#include "platform/input/gamepads.h"
+#include "platform/input/pause.h"
 #include "platform/ports/keyboard.h"
 #include "platform/ports/sound.h"
 

@@ -82,9 +82,16 @@ struct Game {
     uint64_t readAt = 0;  // when the last call read the keys
     uint64_t shownAt = 0; // when the last picture appeared
     long pictures = 0;
+    IdleCalls idleCalls;        // the loop's rule for calls that show nothing
+    long picturesAtRead = 0;    // pictures when the keys were last read
 
+    // The loop's wait before a call, told whether the last call showed anything.
+    void readKeys() {
+        pacer.waitToReadKeys(idleCalls.next(pictures != picturesAtRead));
+        picturesAtRead = pictures;
+    }
     void call(uint64_t work, bool draws = true) {
-        pacer.waitToReadKeys();
+        readKeys();
         readAt = clock.time;
         clock.time += work;
         if (draws) present();
@@ -416,7 +423,7 @@ TEST(Pacer, VsyncKeepsTheTicksAsAFloor) {
         game.display.blocks = row.blocks;
         game.display.changeRate(game.clock.time, row.hz);
 
-        game.pacer.waitToReadKeys();
+        game.readKeys();
         game.present();
         const uint64_t first = game.shownAt;
         for (int i = 0; i < 60; ++i) game.present();
@@ -471,7 +478,7 @@ TEST(Pacer, TrialIgnoresEarlyReturnsOfTheFramesItSkips) {
     for (const bool worksLater : {true, false}) {
         Game game;
         game.useVsync();
-        game.pacer.waitToReadKeys();
+        game.readKeys();
         int early = 0;
         for (int i = 0; i < 200; ++i) {
             const bool startUp = i < int(FramePacer::TRIAL_SKIP) - 2;
@@ -523,7 +530,7 @@ TEST(Pacer, VsyncTrialAndJudgementThresholds) {
         FakeClock clock;
         FramePacer pacer(clock);
         pacer.useVsync(true);
-        pacer.waitToReadKeys();
+        pacer.waitToReadKeys(IdleCalls::Next::AfterPicture);
         // The first return lags its tick by 0.4 of a period, so that shorter
         // intervals still come after their ticks.
         pacer.waitForTick();
@@ -555,7 +562,7 @@ TEST(Pacer, BlockingSequenceKeepsItsPace) {
     Game game;
     game.play(10);
     const uint64_t start = game.shownAt;
-    game.pacer.waitToReadKeys();
+    game.readKeys();
     for (int i = 0; i < 100; ++i) {
         game.clock.time += (i % 3) * MS;
         game.present();

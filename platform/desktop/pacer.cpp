@@ -35,14 +35,12 @@ uint64_t FramePacer::flipTarget(uint64_t floor) const {
     return lastReturn + periods * periodTicks;
 }
 
-void FramePacer::waitToReadKeys() {
+void FramePacer::waitToReadKeys(IdleCalls::Next next) {
     // The keys are read as this returns: at once after a call that showed
     // nothing (also when the game was paused meanwhile), else on waking.
     keysReadAt = clock.now();
     if (started) {
-        // A call that showed nothing leaves its tick to this call; after a
-        // second such call in a row the tick passes unused (platform/idle_calls.h).
-        switch (idleCalls.next(shownSinceWake)) {
+        switch (next) {
         case IdleCalls::Next::AtOnce:
             return;
         case IdleCalls::Next::NextTick:

@@ -72,11 +72,12 @@ class FramePacer {
     explicit FramePacer(PacerClock& clock);
 
     // The loop, before it handles the events of a call: sleeps until the
-    // margin before the next tick. A call that showed nothing leaves its tick
-    // to the next call, which then runs at once (the call that prepares level
-    // 1 draws nothing; level 1's first picture still comes on that tick); a
-    // second call in a row that shows nothing lets the tick pass unused.
-    void waitToReadKeys();
+    // margin before the next tick. `next` is the loop's rule for calls that
+    // show nothing (platform/session/idle_calls.h): after one, this call runs
+    // at once on the tick that call left (the call that prepares level 1
+    // draws nothing; level 1's first picture still comes on that tick); after
+    // a second in a row, the tick passes unused.
+    void waitToReadKeys(IdleCalls::Next next);
     // The presenter, with the picture ready: waits for its tick.
     void waitForTick();
     // The presenter, once the present has returned. Judges vsync; the mode
@@ -117,7 +118,6 @@ class FramePacer {
     uint64_t tick = 0; // the next picture is held to tickTime(tick)
 
     bool shownSinceWake = false; // a picture since the keys were last read
-    IdleCalls idleCalls;         // calls that showed nothing
     uint64_t wakeAt = 0;         // when the keys were to be read
     uint64_t keysReadAt = 0;     // when they were read
     uint64_t aimedAt = 0;        // when the picture in the making should appear

@@ -14,9 +14,9 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/ports/display.h"
-#include "platform/input/events.h"
+#include "platform/desktop/desktop_window.h"
 #include "platform/desktop/pacer.h"
+#include "platform/ports/display.h"
 
 namespace {
 
@@ -253,8 +253,8 @@ void showPicture(const uint32_t* pixels, int pitch) {
     SDL_RenderPresent(renderer);
 }
 
-void waitToReadKeys() {
-    pacer().waitToReadKeys();
+void waitToReadKeys(IdleCalls::Next next) {
+    pacer().waitToReadKeys(next);
 }
 
 void displayChanged() {
@@ -264,10 +264,8 @@ void displayChanged() {
     pacer().useVsync(vsync);
 }
 
-namespace {
-
 // Shows a finished frame of the game on its tick.
-void showFrame(const uint32_t* pixels, int pitch) {
+void presentFrame(const uint32_t* pixels, int pitch) {
     if (!renderer) return;
     if (pixels) SDL_UpdateTexture(texture, nullptr, pixels, pitch * int(sizeof(uint32_t)));
     SDL_RenderClear(renderer);
@@ -282,15 +280,4 @@ void showFrame(const uint32_t* pixels, int pitch) {
     const uint64_t now = sdlClock().now();
     if (fpsLog) logFlip(now);
     lastPresent = now;
-}
-
-} // namespace
-
-void presentFrame(const uint32_t* pixels, int pitch) {
-    showFrame(pixels, pitch);
-    // Through the long sequences too: what acts on the window at once (close,
-    // pause, mute, full screen) is handled now; the game's keys wait until
-    // the current call returns. Paused, the game stays on this frame.
-    handleEventsWithinCall();
-    waitWhilePaused(true);
 }

@@ -5,8 +5,8 @@
 #include <iterator>
 
 #include "platform/graphics/bmp.h"
-#include "platform/storage/paths.h"
 #include "platform/graphics/text.h"
+#include "platform/storage/paths.h"
 
 namespace {
 constexpr Uint32 PIXEL_FORMAT = SDL_PIXELFORMAT_XRGB8888;

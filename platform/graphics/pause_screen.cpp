@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/ports/display.h"
 #include "platform/graphics/text.h"
+#include "platform/ports/display.h"
 
 namespace {
 

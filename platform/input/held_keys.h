@@ -15,8 +15,10 @@ struct KeyDeliveries {
     int count = 0;
 };
 
-// Who holds a key: the keyboard, or a gamepad by its slot.
+// Who holds a key: the keyboard, or a gamepad by its slot (1 and up).
 constexpr int HOLDER_KEYBOARD = 0;
+constexpr int MAX_GAMEPADS = 8;
+constexpr int HOLDER_COUNT = 1 + MAX_GAMEPADS;
 
 class HeldKeys {
   public:

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/graphics/text.h"
 #include "platform/ports/display.h"
 #include "platform/storage/files.h"
 #include "platform/storage/folders.h"
-#include "platform/graphics/text.h"
 
 namespace {
 

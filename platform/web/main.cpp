@@ -1,30 +1,31 @@
 // Tirlane in a browser: the same game on the page's canvas. Names the game's
 // folders (the assets preloaded into one, the record put back from the
 // browser's storage into the other), sets up the window, the display and the
-// sound, then runs one
-// frame per turn of the loop as the desktop does, each frame's flips waiting
-// for the display's refreshes. A page cannot quit: once Escape has saved and
-// released the display, the page shows that the game has ended, and its
-// button (or Space) starts the game afresh in the same page.
+// sound, then runs the game's session (platform/session/session.h) as the
+// desktop does, each frame's flips waiting for the display's refreshes. A page cannot quit: once
+// Escape has saved and released the display, the page shows that the game has ended, and its button
+// (or Space) starts the game afresh in the same page.
 #include <SDL.h>
 #include <emscripten.h>
 #include <sys/stat.h>
 
 #include <cstdio>
 
-#include "game/frame.h"
 #include "game/state.h"
-#include "platform/ports/display.h"
-#include "platform/input/events.h"
-#include "platform/ports/hiscore.h"
-#include "platform/session/idle_calls.h"
-#include "platform/ports/keyboard.h"
-#include "platform/storage/paths.h"
 #include "platform/graphics/pause_screen.h"
+#include "platform/input/events.h"
+#include "platform/input/key_queue.h"
+#include "platform/input/pause.h"
+#include "platform/ports/display.h"
+#include "platform/ports/hiscore.h"
+#include "platform/ports/keyboard.h"
 #include "platform/ports/sound.h"
+#include "platform/session/session.h"
+#include "platform/storage/paths.h"
 #include "platform/web/record_store.h"
 #include "platform/web/test_hooks.h"
 #include "platform/web/window_web.h"
+#include "platform/window/front_end.h"
 #include "platform/window/window.h"
 
 // The bodies of EM_JS are JavaScript, kept as written.
@@ -51,7 +52,7 @@ constexpr const char* RECORD_FOLDER = "/record/";
 
 WebTestRun test;
 bool testing = false;
-size_t nextTestEvent = 0;
+int session = 0; // 0 for the page's first game, then one more for each start again
 
 int fail(const char* what) {
     std::fprintf(stderr, "tirlane: %s: %s\n", what, SDL_GetError());
@@ -62,11 +63,35 @@ void onSave(int32_t) {
     keepRecord(recordPath(RECORD_SCORE));
 }
 
+// The page's turn: a call that shows a picture hands the browser its turn in
+// the present; calls that show nothing (the end screens waiting for a key)
+// wait for the next refresh at every second one, as they wait for the next
+// tick on the desktop, so the page keeps answering and the key can come.
+void waitForTurn(IdleCalls::Next next) {
+    if (next == IdleCalls::Next::NextTick) waitForRefresh();
+}
+
+void beforeCall(long call) {
+    if (testing && session == 0 && call == test.pacedFrom) setPacing(true);
+}
+
+void afterCall(long call) {
+    if (testing) publishState(session, call);
+}
+
 // Escape while paused inside a sequence ends the game there, saving as Escape
 // does. A page cannot leave the call: with the display released, the rest of
 // it draws and shows nothing and returns at once, and no call follows.
-void endWithinCall() {
-    if (!quitRequested()) keyDown(KEY_ESCAPE);
+void endedWithinCall(const SessionEnd&) {}
+
+FrontEnd page() {
+    FrontEnd f = windowFrontEnd();
+    f.waitForTurn = waitForTurn;
+    f.holdWhilePaused = waitWhilePausedInPage;
+    f.beforeCall = beforeCall;
+    f.afterCall = afterCall;
+    f.endedWithinCall = endedWithinCall;
+    return f;
 }
 
 // A test run that has made its calls shows the last flipped frame and stops.
@@ -76,36 +101,15 @@ void endWithinCall() {
     for (;;) waitForRefresh();
 }
 
-// One game from its start to Escape: every waiting event is handled, then one
-// frame runs; once the game has been asked to end no further frame runs. A
-// call that shows a picture hands the browser its turn in the present; calls
-// that show nothing (the end screens waiting for a key) wait for the next
-// refresh at every second one, as they wait for the next tick on the desktop,
-// so the page keeps answering and the key can come.
-void play(int session) {
-    game.hiscore = loadHiscore(); // before the first frame, so an early Escape keeps the record
-    long call = 0;
-    IdleCalls idleCalls;
-    bool showed = true; // nothing to wait for before the first call
-    while (!quitRequested()) {
-        if (idleCalls.next(showed) == IdleCalls::Next::NextTick) waitForRefresh();
-        handlePendingEvents();
-        if (gamePaused()) { // paused, no frame runs at all
-            waitWhilePausedInPage(false);
-            continue;
-        }
-        if (testing) {
-            if (test.calls >= 0 && call >= test.calls) stopTestRun();
-            if (session == 0 && call == test.pacedFrom) setPacing(true);
-            deliverKeyEvents(test.events, nextTestEvent, call);
-        }
-        if (quitRequested()) break;
-        const long flips = flipCount();
-        runFrame();
-        showed = flipCount() != flips;
-        if (testing) publishState(session, call);
-        ++call;
+// One game from its start to Escape (the page's test keys go to the first).
+void play() {
+    SessionPlan plan;
+    if (testing) {
+        plan.calls = test.calls;
+        if (session == 0) plan.keys = &test.events;
     }
+    runSession(page(), plan);
+    if (!quitRequested()) stopTestRun();
 }
 
 // Whether Space (or a gamepad's A or Start, which play as Space) was pressed
@@ -139,8 +143,9 @@ void waitForStartAgain() {
 }
 
 bool startAgain() {
-    resetGameState();  // the key that asked is not held on the title
-    liftPlayerPause(); // a game ended while paused: the new one starts playing
+    resetGameState();          // the key that asked is not held on the title
+    liftPlayerPause();         // a game ended while paused: the new one starts playing
+    forgetWaitingKeyChanges(); // keys pressed in the last game's last call stay there
     clearQuitRequest();
     return initDisplay() && initSurfaces();
 }
@@ -172,12 +177,10 @@ int main() {
     if (!openWindow(false, &failure)) return fail(failure);
     if (!initDisplay() || !initSurfaces()) return fail("cannot set up the back buffer");
     initPauseScreen(); // without it the pause shows the last frame as it is
-    setPresenter(presentFrame);
-    setEndWithinCall(endWithinCall);
-    initSound(); // silent until the first key press lets the page play sound
+    initSound();       // silent until the first key press lets the page play sound
 
-    for (int session = 0;; ++session) {
-        play(session);
+    for (;; ++session) {
+        play();
         waitForStartAgain();
         if (!startAgain()) return fail("cannot set up the back buffer");
     }

@@ -7,8 +7,9 @@
 #include <SDL.h>
 #include <emscripten.h>
 
-#include "platform/ports/display.h"
 #include "platform/input/events.h"
+#include "platform/input/pause.h"
+#include "platform/ports/display.h"
 #include "platform/web/refresh_pacer.h"
 #include "platform/web/window_web.h"
 
@@ -104,11 +105,6 @@ void presentFrame(const uint32_t* pixels, int pitch) {
         emscripten_sleep(0);
         lastTurn = emscripten_get_now();
     }
-    // Through the long sequences too, as on the desktop: pause, mute and full
-    // screen act at once, the game's keys wait until the call returns.
-    // Paused, the game stays on this frame.
-    handleEventsWithinCall();
-    waitWhilePausedInPage(true);
 }
 
 void showPicture(const uint32_t* pixels, int pitch) {

@@ -1,8 +1,6 @@
-// The game's window: the 640 x 480 picture shown sharp, scaled up by the
-// largest whole factor that fits and centred on black, full screen or in a
-// window. Its presenter shows each flipped frame on a tick of a steady 60 Hz
-// clock (platform/pacer.h), and the loop reads the keys a small margin
-// before that tick.
+// The window every front end with a screen has (the desktop's, and the
+// page's canvas): the 640 x 480 picture shown sharp, scaled up and centred on
+// black. The input and pause code reach the window only through this.
 #pragma once
 
 #include <cstdint>
@@ -15,18 +13,13 @@ void closeWindow();
 // Switches between full screen and a window (Alt+Enter, F11).
 void toggleFullScreen();
 
-// The presenter handed to the display layer: pixels are 0x00RRGGBB. Waits
-// for the picture's tick and shows it, then handles what acts on the window
-// at once, and holds the game on this frame while it is paused.
+// Shows a finished frame of the game (pixels 0x00RRGGBB, pitch in pixels),
+// at the pace of the platform: on its tick, or at a display refresh.
 void presentFrame(const uint32_t* pixels, int pitch);
 
 // Shows a picture at once, out of the game's pace (the paused picture).
 void showPicture(const uint32_t* pixels, int pitch);
 
-// The loop's wait before it handles the events of a call: until a small
-// margin before the tick on which the call's picture is shown.
-void waitToReadKeys();
-
-// The window moved to another display, or a display came or went: vsync is
-// judged again (kept on trial at 60 Hz, else the clock paces the game).
+// The window moved to another display, or a display came or went: the pace
+// is judged again.
 void displayChanged();

@@ -22,6 +22,15 @@ if all_there; then
   echo "$src"
   exit 0
 fi
+# One fetch at a time (clones share the cache); whoever waited finds the
+# sources there.
+mkdir -p "$cache"
+exec 8>"$cache/.src.lock"
+flock 8
+if all_there; then
+  echo "$src"
+  exit 0
+fi
 
 for tool in apt-get dpkg-source; do
   command -v "$tool" >/dev/null || { echo "fetch-sources: $tool is missing (package dpkg-dev)" >&2; exit 1; }

@@ -14,14 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "game/frame.h"
-#include "game/state.h"
 #include "platform/ports/display.h"
 #include "platform/ports/hiscore.h"
-#include "platform/ports/keyboard.h"
+#include "platform/ports/sound.h"
 #include "platform/replay/key_script.h"
 #include "platform/replay/replay.h"
-#include "platform/ports/sound.h"
+#include "platform/session/session.h"
 #include "tools/trace_line.h"
 
 namespace {
@@ -107,46 +105,52 @@ void onSave(int32_t value) {
 
 size_t nextFlipShot = 0;
 std::vector<Shot> flipShotsSorted;
-
 Replay replay;
-long replayCalls = 0; // all the calls the replay holds
-long currentCall = 0;
 
-// A replay's end, or (`shortOfEnd`) the call --calls stopped it at: 0 when
-// the run matches the file there, else 3.
-int checkReplayEnd(long calls, bool shortOfEnd) {
+// A replay's end, or the call --calls stopped it at: 0 when the run matches
+// the file there, else 3 with a line saying where it went another way.
+int report(const SessionEnd& end) {
     std::fflush(stdout);
-    const std::string difference =
-        shortOfEnd ? comparePlaybackUpTo(calls) : comparePlaybackEnd(currentReplayState(calls));
-    if (difference.empty()) return 0;
+    if (end.difference.empty()) return 0;
     std::fprintf(stderr, "tirlane-headless: %s: does not replay: %s\n", options.replay,
-                 difference.c_str());
+                 end.difference.c_str());
     return 3;
 }
 
-// The window was closed within this call at this flip: the game ended there,
-// saving as Escape does, with the rest of the call never run.
-void quitWithinCall() {
-    keyDown(KEY_ESCAPE);
-    std::exit(checkReplayEnd(currentCall, false));
+// The replay's window was closed within this call at this flip: the game
+// ended there, saving as Escape does, with the rest of the call never run.
+[[noreturn]] void endedWithinCall(const SessionEnd& end) {
+    std::exit(report(end));
 }
 
-void presenter(const uint32_t* pixels, int pitch) {
+void present(const uint32_t* pixels, int pitch) {
     const long flip = flipCount();
     while (nextFlipShot < flipShotsSorted.size() && flipShotsSorted[nextFlipShot].at <= flip) {
         if (flipShotsSorted[nextFlipShot].at == flip && pixels)
             writeScreenshot(flipShotsSorted[nextFlipShot].file.c_str(), pixels, pitch);
         ++nextFlipShot;
     }
-    if (options.replay && replay.quitCall == currentCall && replay.quitFlip == replayFlips())
-        quitWithinCall();
 }
 
-void printTrace(long call) {
-    char line[TRACE_LINE_SIZE];
-    int n = formatTraceLine(line, sizeof line - 1, call);
-    line[n++] = '\n';
-    std::fwrite(line, 1, n, stdout);
+void afterCall(long call) {
+    if (tracing) {
+        char line[TRACE_LINE_SIZE];
+        int n = formatTraceLine(line, sizeof line - 1, call);
+        line[n++] = '\n';
+        std::fwrite(line, 1, n, stdout);
+    }
+    for (const Shot& shot : options.shots)
+        if (shot.at == call && backBufferPixels())
+            writeScreenshot(shot.file.c_str(), backBufferPixels(), backBufferPitch());
+}
+
+// No window, no waiting: every call runs at once.
+FrontEnd runner() {
+    FrontEnd f;
+    f.present = present;
+    f.afterCall = afterCall;
+    f.endedWithinCall = endedWithinCall;
+    return f;
 }
 
 } // namespace
@@ -154,14 +158,19 @@ void printTrace(long call) {
 int main(int argc, char** argv) {
     options = parseArgs(argc, argv);
     std::vector<KeyEvent> events = readInput(options.input);
+    SessionPlan plan;
+    plan.calls = options.calls;
+    plan.keys = &events;
     if (options.replay) {
         std::string error;
         if (!readReplay(options.replay, replay, error)) fail(error);
-        events = replay.events;
-        // A run that ended within a call runs into that call, up to its flip.
-        replayCalls = replay.end.calls + (replay.quitCall >= 0 ? 1 : 0);
-        if (options.calls < 0 || options.calls > replayCalls) options.calls = replayCalls;
+        plan.playback = &replay;
+        plan.keys = &replay.events;
+        plan.stopAtFirstDifference = true;
     }
+    if (options.writeReplay)
+        plan.recording = {events.size() + 16, static_cast<size_t>(options.calls / 1000 + 64),
+                          static_cast<size_t>(options.calls / REPLAY_CHECK_EVERY + 2)};
     tracing = options.trace;
 
     flipShotsSorted = options.flipShots;
@@ -181,52 +190,19 @@ int main(int argc, char** argv) {
 
     setCueObserver(onCue);
     setSaveObserver(onSave);
-    setPresenter(presenter);
-    if (options.replay) startPlayback(replay);
-    if (options.writeReplay) {
-        startRecording(events.size() + 16, static_cast<size_t>(options.calls / 1000 + 64),
-                       static_cast<size_t>(options.calls / REPLAY_CHECK_EVERY + 2));
-        setLoadObserver(recordHiscoreRead);
-    }
     if (!initDisplay() || !initSurfaces()) {
         std::fprintf(stderr, "tirlane-headless: cannot set up the back buffer\n");
         return 1;
     }
-    // The stored record is known before the first frame, so an early Escape
-    // can never overwrite it with 0.
-    game.hiscore = loadHiscore();
-
-    size_t next = 0;
-    long call = 0;
-    for (; call < options.calls; ++call) {
-        currentCall = call;
-        setReplayCall(call);
-        deliverKeyEvents(events, next, call);
-        if (quitRequested()) break;
-        runFrame();
-        digestCall();
-        if (tracing) printTrace(call);
-        // A replay that went another way is stopped where it did.
-        if (options.replay && playbackWentAstray()) {
-            ++call;
-            break;
-        }
-        for (const Shot& shot : options.shots)
-            if (shot.at == call && backBufferPixels())
-                writeScreenshot(shot.file.c_str(), backBufferPixels(), backBufferPitch());
-    }
+    const SessionEnd end = runSession(runner(), plan);
     std::fflush(stdout);
     int status = 0;
-    if (options.writeReplay) {
-        finishRecording(currentReplayState(call));
-        if (!writeRecording(options.writeReplay,
-                            (std::string(options.writeReplay) + ".new").c_str())) {
-            std::fprintf(stderr, "tirlane-headless: cannot write replay '%s'\n",
-                         options.writeReplay);
-            status = 1;
-        }
+    if (options.writeReplay &&
+        !writeRecording(options.writeReplay, (std::string(options.writeReplay) + ".new").c_str())) {
+        std::fprintf(stderr, "tirlane-headless: cannot write replay '%s'\n", options.writeReplay);
+        status = 1;
     }
-    if (options.replay) status = checkReplayEnd(call, call == options.calls && call < replayCalls);
+    if (options.replay) status = report(end);
     releaseDisplay();
     releaseSound();
     return status;

@@ -6,14 +6,14 @@
 #
 #   tools/windows/build-libs.sh        prints the folder the libraries are in
 #
-# The build lands in $CACHE/win64/<compiler version>-<recipe hash>/prefix
-# ($CACHE as in fetch-sources.sh), so a second run, or a run from another
-# clone, finds it ready; a new compiler or a changed recipe builds afresh and
-# the older builds are removed.
+# The build lands in the library cache (tools/deps/library-cache.sh) under
+# win64/<compiler version>-<recipe hash>, so a second run, or a run from
+# another clone, finds it ready; a new compiler or a changed recipe builds
+# afresh beside the older one.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-cache="${TIRLANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tirlane}"
+source "$here/../deps/library-cache.sh"
 toolchain="$here/mingw-w64-x86_64.cmake"
 cxx=x86_64-w64-mingw32-g++-posix
 
@@ -30,26 +30,9 @@ source_dir() { echo "$src/$(cat "$src/$1.dir")"; }
 packages=$(dpkg-query -W -f='${Package} ${Version}\n' gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev 2>/dev/null || true)
 compiler=$(dpkg-query -W -f='${Version}' gcc-mingw-w64-x86-64-posix 2>/dev/null | sed 's/-.*//' || true)
 compiler=${compiler:-$("$cxx" -dumpfullversion)}
-recipe=$({ cat "$0" "$toolchain"; cat "$src"/*.dir; echo "$packages"; } | sha256sum | cut -c1-12)
-root="$cache/win64"
-out="$root/gcc-$compiler-$recipe"
-prefix="$out/prefix"
-
-if [ -f "$out/done" ]; then
-  echo "$prefix"
-  exit 0
-fi
-
-mkdir -p "$root"
-# One build at a time; whoever waited finds the finished one.
-exec 9>"$root/.lock"
-flock 9
-if [ -f "$out/done" ]; then
-  echo "$prefix"
-  exit 0
-fi
-rm -rf "$out"
-mkdir -p "$out/logs"
+recipe=$({ cat "$0" "$toolchain" "$here/../deps/library-cache.sh"; cat "$src"/*.dir; echo "$packages"; } | sha256sum | cut -c1-12)
+cache_begin win64 "gcc-$compiler-$recipe"
+prefix=$CACHE_PREFIX
 
 common=(
   -G Ninja
@@ -62,20 +45,18 @@ common=(
 )
 
 # build NAME PACKAGE [CMAKE OPTIONS...]: configures, builds and installs one
-# library; its output goes to a log, shown when it fails.
+# library.
+configure_build_install() {
+  local source=$1 build=$2
+  shift 2
+  cmake -S "$source" -B "$build" "${common[@]}" "$@" &&
+    cmake --build "$build" -j"$(nproc)" && cmake --install "$build"
+}
 build() {
   local name=$1 package=$2
   shift 2
-  local log="$out/logs/$name.log" started=$SECONDS
   echo "build-libs: building $name for Windows" >&2
-  if ! { cmake -S "$(source_dir "$package")" -B "$out/build/$name" "${common[@]}" "$@" &&
-         cmake --build "$out/build/$name" -j"$(nproc)" &&
-         cmake --install "$out/build/$name"; } >"$log" 2>&1; then
-    tail -n 40 "$log" >&2
-    echo "build-libs: building $name failed (log: $log)" >&2
-    exit 1
-  fi
-  echo "build-libs: $name built in $((SECONDS - started)) s" >&2
+  cache_step "$name" configure_build_install "$(source_dir "$package")" "$CACHE_WORK/$name" "$@"
 }
 
 build sdl2 libsdl2 \
@@ -90,10 +71,4 @@ build sdl2-mixer libsdl2-mixer \
   -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF \
   -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS= -DSDL2MIXER_WAVE=ON
 
-rm -rf "$out/build"
-touch "$out/done"
-# Builds of an older compiler or recipe are of no further use.
-for old in "$root"/gcc-*; do
-  [ "$old" = "$out" ] || rm -rf "$old"
-done
-echo "$prefix"
+cache_done

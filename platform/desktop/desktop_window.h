@@ -1,0 +1,11 @@
+// What the desktop's window offers beyond platform/window/window.h: its
+// presents land on the ticks of a steady 60 Hz clock (pacer.h), and the loop
+// reads the keys a small margin before that tick.
+#pragma once
+
+#include "platform/session/idle_calls.h"
+
+// The loop's wait before it handles the events of a call: until a small
+// margin before the tick on which the call's picture is shown; `next` says
+// how the last call went (a call that showed nothing leaves its tick).
+void waitToReadKeys(IdleCalls::Next next);

@@ -1,0 +1,13 @@
+// The window game's command line.
+#pragma once
+
+struct Options {
+    bool fullScreen = true;
+    bool mute = false;
+    const char* replay = nullptr;
+    long stopAt = -1;
+};
+
+// Parses the command line; -1 to go on, else the status to exit with (after
+// the help, the version, or a line saying what is wrong).
+int parseOptions(int argc, char** argv, Options& options);
