@@ -3,7 +3,10 @@
 #include <SDL.h>
 #include <SDL_syswm.h> // with X11's own header where SDL draws on X
 #ifdef _WIN32
-#include <windows.h> // and with it timeBeginPeriod
+#include <windows.h>
+// SDL_syswm.h has brought in a lean windows.h already, without the timer's
+// functions.
+#include <mmsystem.h> // timeBeginPeriod
 #else
 #include <sys/prctl.h>
 #endif
