@@ -9,9 +9,14 @@ packages=(build-essential cmake pkg-config python3 libsdl2-dev libsdl2-mixer-dev
           desktop-file-utils appstream mandoc man-db lintian dpkg-dev file fonts-dejavu-core)
 tools/install-deps.sh "${packages[@]}"
 
-# game/ and render/ stay free of SDL: they reach the platform through its plain headers.
-if grep -rnE '#\s*include\s*[<"]SDL' game render; then
-  echo "lint: an SDL include appears under game/ or render/" >&2
+# game/ and render/ stay free of SDL: they reach the platform only through
+# the ports, its plain headers, which stay free of SDL too.
+if grep -rnE '#\s*include\s*[<"]SDL' game render platform/ports; then
+  echo "lint: an SDL include appears under game/, render/ or platform/ports/" >&2
+  exit 1
+fi
+if grep -rnE '#\s*include\s*"platform/' game render | grep -v '"platform/ports/'; then
+  echo "lint: game/ or render/ includes a platform header that is not a port" >&2
   exit 1
 fi
 

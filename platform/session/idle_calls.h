@@ -5,8 +5,8 @@
 // in a row lets the tick pass unused: a run of them comes two a tick, and
 // the loop never spins without waiting, which in a browser would keep the
 // page from ever getting its turn (no key could reach the end screens).
-// Both the desktop's pacer and the page's loop follow this one rule; it is
-// plain bookkeeping, free of SDL.
+// The session's loop keeps this rule for every front end, and hands its
+// answer to the front end's wait; it is plain bookkeeping, free of SDL.
 #pragma once
 
 class IdleCalls {
