@@ -64,6 +64,12 @@ start_game() {
     xdotool windowfocus --sync "$WINDOW" 2>/dev/null
 }
 
+# Sends a signal to this test's game alone (the child of the timeout that
+# start_game ran), never to the games other tests run beside it.
+signal_game() {
+    pkill "-$1" -P "$GAME_PID" -f "^$GAME --window\$"
+}
+
 # Waits for the game to end; prints how long that took; fails unless status 0.
 await_exit() {
     local what=$1 want=${2:-0} start
@@ -181,7 +187,7 @@ for how in sigterm close; do
     tap Up
     sleep 1.8
     if [ "$how" = sigterm ]; then
-        pkill -TERM -f "^$GAME --window\$" || fail "$how: no game to signal"
+        signal_game TERM || fail "$how: no game to signal"
     else
         python3 "$TOOLS" close "$WINDOW" || fail "cannot send the close request"
     fi
@@ -205,7 +211,7 @@ tap space 0.1
 sleep 0.3
 tap Up
 sleep 0.5
-pkill -SEGV -f "^$GAME --window\$" || fail "crash: no game to signal"
+signal_game SEGV || fail "crash: no game to signal"
 await_exit "SIGSEGV in a level" 139
 crashed=$(sed -n 's/^# crashed \([0-9]*\)$/\1/p' "$crash/last.replay")
 [ -n "$crashed" ] || fail "crash: last.replay is not this run's: $(tail -n 2 "$crash/last.replay")"
