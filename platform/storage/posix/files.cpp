@@ -1,4 +1,5 @@
 #include "platform/storage/files.h"
+#include "platform/storage/replace.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -134,11 +135,13 @@ bool putPiece(void* file, const char* bytes, size_t size) {
     return writeAll(*static_cast<int*>(file), bytes, size);
 }
 
+} // namespace
+
 // The replacement both saves share: a fresh temporary file filled by
 // `produce`, made durable, then renamed over `path`. On failure errno says
 // why and the old file is untouched. Allocates nothing, takes no lock.
-bool replaceThrough(const char* path, const char* tempPath, bool (*produce)(FilePiece, void*),
-                    const void* bytes, size_t size) {
+bool replaceThroughTemp(const char* path, const char* tempPath, bool (*produce)(FilePiece, void*),
+                        const char* bytes, size_t size) {
     if (!path || !tempPath) return false;
     char temp[4096];
     int fd = createTemp(tempPath, temp, sizeof temp);
@@ -147,8 +150,7 @@ bool replaceThrough(const char* path, const char* tempPath, bool (*produce)(File
     struct stat existing {};
     bool ok = stat(path, &existing) != 0 || !S_ISREG(existing.st_mode) ||
               fchmod(fd, existing.st_mode & 0777) == 0;
-    ok = ok &&
-         (produce ? produce(putPiece, &fd) : writeAll(fd, static_cast<const char*>(bytes), size));
+    ok = ok && (produce ? produce(putPiece, &fd) : writeAll(fd, bytes, size));
     ok = ok && fsync(fd) == 0;
     int error = errno;
     if (close(fd) != 0 && ok) {
@@ -166,19 +168,6 @@ bool replaceThrough(const char* path, const char* tempPath, bool (*produce)(File
     }
     syncFolderOf(path);
     return true;
-}
-
-} // namespace
-
-bool replaceFile(const char* path, const char* tempPath, const char* bytes, size_t size) {
-    if (replaceThrough(path, tempPath, nullptr, bytes, size)) return true;
-    reportFailedSave(path);
-    return false;
-}
-
-bool replaceFileInPieces(const char* path, const char* tempPath,
-                         bool (*produce)(FilePiece put, void* file)) {
-    return replaceThrough(path, tempPath, produce, nullptr, 0);
 }
 
 bool removeFile(const char* path) {

@@ -2,6 +2,7 @@
 // as SDL gives them, and reach Windows as UTF-16 names built in fixed
 // buffers, so a save during play allocates nothing.
 #include "platform/storage/files.h"
+#include "platform/storage/replace.h"
 
 #include <windows.h>
 
@@ -109,6 +110,8 @@ bool putPiece(void* file, const char* bytes, size_t size) {
     return writeAll(static_cast<HANDLE>(file), bytes, size);
 }
 
+} // namespace
+
 // The temporary file is made afresh under a name no other process uses
 // (CREATE_NEW never opens what is there, a link included), flushed to the
 // disk, and then moved over the old file in one step; msvcrt's rename would
@@ -116,8 +119,8 @@ bool putPiece(void* file, const char* bytes, size_t size) {
 // over: the new file takes the folder's permissions, and a "Score" made
 // read-only refuses the move and stays whole. Filled by `produce` when
 // given, else with `bytes`; on failure GetLastError says why.
-bool replaceThrough(const char* path, const char* tempPath, bool (*produce)(FilePiece, void*),
-                    const char* bytes, size_t size) {
+bool replaceThroughTemp(const char* path, const char* tempPath, bool (*produce)(FilePiece, void*),
+                        const char* bytes, size_t size) {
     static std::atomic<unsigned> count{0};
     WidePath widePath, wideTemp;
     char temp[WIDE_PATH_MAX];
@@ -159,19 +162,6 @@ bool replaceThrough(const char* path, const char* tempPath, bool (*produce)(File
         SetLastError(error);
     }
     return ok;
-}
-
-} // namespace
-
-bool replaceFile(const char* path, const char* tempPath, const char* bytes, size_t size) {
-    if (replaceThrough(path, tempPath, nullptr, bytes, size)) return true;
-    reportFailedSave(path);
-    return false;
-}
-
-bool replaceFileInPieces(const char* path, const char* tempPath,
-                         bool (*produce)(FilePiece put, void* file)) {
-    return replaceThrough(path, tempPath, produce, nullptr, 0);
 }
 
 bool removeFile(const char* path) {
