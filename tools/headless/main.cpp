@@ -37,6 +37,8 @@ struct Options {
     const char* replay = nullptr;      // a replay to play and check
     const char* writeReplay = nullptr; // where to write a replay of this run
     bool trace = false;
+    bool noPictures = false;     // run without drawing; the game goes the same way
+    bool printEnd = false;       // with --replay: print the run's own end state
     std::vector<Shot> shots;     // after call C
     std::vector<Shot> flipShots; // at flip F
 };
@@ -73,6 +75,10 @@ Options parseArgs(int argc, char** argv) {
             o.writeReplay = textArg(argc, argv, i, "--write-replay");
         } else if (a == "--trace") {
             o.trace = true;
+        } else if (a == "--no-pictures") {
+            o.noPictures = true;
+        } else if (a == "--print-end") {
+            o.printEnd = true;
         } else if (a == "--shot" || a == "--shot-flip") {
             const long at = numberArg(argc, argv, i, a.c_str());
             const char* file = textArg(argc, argv, i, a.c_str());
@@ -84,6 +90,9 @@ Options parseArgs(int argc, char** argv) {
     if (o.replay && o.input) fail("--input and --replay cannot be combined");
     if (o.replay && o.writeReplay) fail("--replay and --write-replay cannot be combined");
     if (o.calls < 0 && !o.replay) fail("--calls N is required");
+    if (o.noPictures && (!o.shots.empty() || !o.flipShots.empty()))
+        fail("--no-pictures and --shot/--shot-flip cannot be combined");
+    if (o.printEnd && !o.replay) fail("--print-end needs --replay");
     return o;
 }
 
@@ -112,9 +121,28 @@ Replay replay;
 long replayCalls = 0; // all the calls the replay holds
 long currentCall = 0;
 
+// The run's best game: the highest score any game in it reached, and the
+// flip it was first reached at (a board ranks equal scores by the time taken).
+int32_t bestScore = 0;
+long bestFlips = 0;
+
+void noteBest() {
+    if (game.score > bestScore) {
+        bestScore = game.score;
+        bestFlips = flipCount();
+    }
+}
+
 // A replay's end, or (`shortOfEnd`) the call --calls stopped it at: 0 when
 // the run matches the file there, else 3.
 int checkReplayEnd(long calls, bool shortOfEnd) {
+    // What this run reached, whatever the file claims: a board takes its
+    // score from here.
+    if (options.printEnd) {
+        noteBest();
+        std::printf("best score=%d flips=%ld\n", static_cast<int>(bestScore), bestFlips);
+        std::printf("end %s\n", describeReplayState(currentReplayState(calls)).c_str());
+    }
     std::fflush(stdout);
     const std::string difference =
         shortOfEnd ? comparePlaybackUpTo(calls) : comparePlaybackEnd(currentReplayState(calls));
@@ -182,6 +210,7 @@ int main(int argc, char** argv) {
     setCueObserver(onCue);
     setSaveObserver(onSave);
     setPresenter(presenter);
+    setDrawing(!options.noPictures);
     if (options.replay) startPlayback(replay);
     if (options.writeReplay) {
         startRecording(events.size() + 16, static_cast<size_t>(options.calls / 1000 + 64),
@@ -205,6 +234,7 @@ int main(int argc, char** argv) {
         if (quitRequested()) break;
         runFrame();
         digestCall();
+        noteBest();
         if (tracing) printTrace(call);
         // A replay that went another way is stopped where it did.
         if (options.replay && playbackWentAstray()) {
