@@ -223,6 +223,29 @@ PY
     done
     curl -sf -o /dev/null "http://127.0.0.1:$a/healthz" || fail "the server stopped serving"
     kill -0 "$server_a" || fail "the server died"
+
+    # A runner of another game version no longer verifies any run: all are
+    # marked and leave the board, kept; the runner they were taken with
+    # brings them back.
+    cat >"$WORK/newer-runner" <<RUNNER
+#!/bin/bash
+/usr/bin/sed 's/^# game .*/# game 99.0.0/' run.replay >newer.replay
+exec "$HEADLESS" --replay newer.replay --no-pictures --print-end
+RUNNER
+    chmod +x "$WORK/newer-runner"
+    local count
+    count=$(json_field "$(curl -sf "http://127.0.0.1:$a/api/board")" 'len(j["runs"])')
+    [ "$count" = 2 ] || fail "the board holds $count runs before the check"
+    "$BOARD" --reverify --db "$db" --runner "$WORK/newer-runner" >"$WORK/reverify.out" 2>&1 ||
+        fail "--reverify failed: $(cat "$WORK/reverify.out")"
+    grep -q "^3 runs checked, 3 no longer verify$" "$WORK/reverify.out" || fail "--reverify said $(cat "$WORK/reverify.out")"
+    [ "$(curl -sf "http://127.0.0.1:$b/api/board")" = '{"runs":[]}' ] || fail "runs that no longer verify are still on the board"
+    curl -sf "http://127.0.0.1:$b/runs/$id.replay" | cmp -s - "$WORK/runs/win.replay" || fail "a run that no longer verifies was not kept"
+    "$BOARD" --reverify --db "$db" --runner "$HEADLESS" >"$WORK/reverify.out" 2>&1 ||
+        fail "--reverify failed: $(cat "$WORK/reverify.out")"
+    grep -q "^3 runs checked, 0 no longer verify$" "$WORK/reverify.out" || fail "--reverify said $(cat "$WORK/reverify.out")"
+    count=$(json_field "$(curl -sf "http://127.0.0.1:$a/api/board")" 'len(j["runs"])')
+    [ "$count" = 2 ] || fail "the board holds $count runs after the check"
 }
 
 # Replays that are broken the ways the replay reader's own tests break them,
