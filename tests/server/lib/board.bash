@@ -78,10 +78,11 @@ make_replays() {
     grep -q "hiscore=27800 " "$WORK/runs/win.replay" || fail "the winning game does not reach 27800"
 }
 
+# make_short_replays COUNT [CALLS]: shortK.replay, the first CALLS + 37 K calls.
 make_short_replays() {
-    local count=$1 k
+    local count=$1 base=${2:-600} k
     for k in $(seq "$count"); do
-        (cd "$WORK/runs" && "$HEADLESS" --calls $((600 + 37 * k)) --input "$SRC/tests/data/win.txt" \
+        (cd "$WORK/runs" && "$HEADLESS" --calls $((base + 37 * k)) --input "$SRC/tests/data/win.txt" \
             --write-replay "short$k.replay") || fail "cannot write replay $k"
     done
 }
