@@ -90,11 +90,13 @@ int main(int argc, char** argv) {
     httplib::Server server;
     const int threads = o.threads;
     server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    // Answers go out at once, not held for the client's acknowledgement.
+    server.set_tcp_nodelay(true);
     server.set_payload_max_length(board::MAX_REPLAY_BYTES);
     server.set_read_timeout(10, 0);
     server.set_write_timeout(10, 0);
     server.set_keep_alive_timeout(5);
-    server.set_keep_alive_max_count(1000);
+    server.set_keep_alive_max_count(100000);
     board::addRoutes(server, services);
 
     if (!server.bind_to_port(o.host, o.port)) {

@@ -28,7 +28,7 @@ const char* usageText() {
            "  --rate N             submissions a minute from one address (default 10)\n"
            "  --workers N          verifications at once (default: the number of cores)\n"
            "  --queue N            verifications waiting before 503 (default: the cores)\n"
-           "  --threads N          connections served at once (default 64)\n"
+           "  --threads N          connections served at once (default 256)\n"
            "  --cpu-seconds N      CPU time for one verification (default 10)\n"
            "  --wall-seconds N     time for one verification (default 30)\n"
            "  --memory-mib N       memory for one verification (default 512)\n"
