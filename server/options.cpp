@@ -31,7 +31,8 @@ const char* usageText() {
            "  --threads N          connections served at once (default 256)\n"
            "  --cpu-seconds N      CPU time for one verification (default 10)\n"
            "  --wall-seconds N     time for one verification (default 30)\n"
-           "  --memory-mib N       memory for one verification (default 512)\n"
+           "  --memory-mib N       memory for one verification (default 512; 0: no limit,\n"
+           "                       for a runner built with AddressSanitizer)\n"
            "  --reverify           check every stored run with the current runner, mark\n"
            "                       those that no longer verify (kept, off the board), exit\n"
            "  --help               this text\n"
@@ -109,7 +110,7 @@ bool parseOptions(int argc, char** argv, Options& o, bool& help, std::string& er
         } else if (a == "--wall-seconds") {
             if (!count(1, 3600, o.wallSeconds)) return false;
         } else if (a == "--memory-mib") {
-            if (!count(16, 65536, o.memoryMiB)) return false;
+            if (!count(0, 65536, o.memoryMiB)) return false;
         } else {
             error = "unknown argument '" + a + "'";
             return false;

@@ -77,7 +77,8 @@ struct ChildSetup {
     const rlimit memoryLimit{memory, memory};
     const rlimit fileLimit{1 << 20, 1 << 20}; // the runner writes no file of its own
     const rlimit noCore{0, 0};
-    if (setrlimit(RLIMIT_CPU, &cpuLimit) != 0 || setrlimit(RLIMIT_AS, &memoryLimit) != 0 ||
+    if (setrlimit(RLIMIT_CPU, &cpuLimit) != 0 ||
+        (memory > 0 && setrlimit(RLIMIT_AS, &memoryLimit) != 0) ||
         setrlimit(RLIMIT_FSIZE, &fileLimit) != 0 || setrlimit(RLIMIT_CORE, &noCore) != 0)
         _exit(122);
     execve(s.runner.c_str(), argv, envp);

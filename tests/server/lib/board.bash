@@ -39,12 +39,17 @@ await_healthy() {
     return 1
 }
 
+# A runner built with AddressSanitizer reserves terabytes of address space:
+# it runs with no memory limit.
+RUNNER_LIMITS=()
+ldd "$HEADLESS" 2>/dev/null | grep -q libasan && RUNNER_LIMITS=(--memory-mib 0)
+
 # start_server NAME PORT DB [ARGS...]: starts a board server and waits for
 # it; sets SERVER_PID.
 start_server() {
     local name=$1 port=$2 db=$3
     shift 3
-    "$BOARD" --runner "$HEADLESS" --listen "127.0.0.1:$port" --db "$db" "$@" \
+    "$BOARD" --runner "$HEADLESS" --listen "127.0.0.1:$port" --db "$db" "${RUNNER_LIMITS[@]}" "$@" \
         >>"$WORK/$name.log" 2>&1 &
     SERVER_PID=$!
     SERVER_PIDS+=("$SERVER_PID")
@@ -237,12 +242,12 @@ RUNNER
     local count
     count=$(json_field "$(curl -sf "http://127.0.0.1:$a/api/board")" 'len(j["runs"])')
     [ "$count" = 2 ] || fail "the board holds $count runs before the check"
-    "$BOARD" --reverify --db "$db" --runner "$WORK/newer-runner" >"$WORK/reverify.out" 2>&1 ||
+    "$BOARD" --reverify "${RUNNER_LIMITS[@]}" --db "$db" --runner "$WORK/newer-runner" >"$WORK/reverify.out" 2>&1 ||
         fail "--reverify failed: $(cat "$WORK/reverify.out")"
     grep -q "^3 runs checked, 3 no longer verify$" "$WORK/reverify.out" || fail "--reverify said $(cat "$WORK/reverify.out")"
     [ "$(curl -sf "http://127.0.0.1:$b/api/board")" = '{"runs":[]}' ] || fail "runs that no longer verify are still on the board"
     curl -sf "http://127.0.0.1:$b/runs/$id.replay" | cmp -s - "$WORK/runs/win.replay" || fail "a run that no longer verifies was not kept"
-    "$BOARD" --reverify --db "$db" --runner "$HEADLESS" >"$WORK/reverify.out" 2>&1 ||
+    "$BOARD" --reverify "${RUNNER_LIMITS[@]}" --db "$db" --runner "$HEADLESS" >"$WORK/reverify.out" 2>&1 ||
         fail "--reverify failed: $(cat "$WORK/reverify.out")"
     grep -q "^3 runs checked, 0 no longer verify$" "$WORK/reverify.out" || fail "--reverify said $(cat "$WORK/reverify.out")"
     count=$(json_field "$(curl -sf "http://127.0.0.1:$a/api/board")" 'len(j["runs"])')
