@@ -1,6 +1,7 @@
 // tirlane-board: the world board of verified runs. Every replay submitted is
 // played again by the headless runner before its score goes on the board.
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -98,11 +99,19 @@ int main(int argc, char** argv) {
     server.set_keep_alive_timeout(5);
     server.set_keep_alive_max_count(100000);
     board::addRoutes(server, services);
+    int listening = -1;
+    server.set_socket_options([&listening](socket_t sock) {
+        httplib::default_socket_options(sock);
+        listening = sock;
+    });
 
     if (!server.bind_to_port(o.host, o.port)) {
         std::fprintf(stderr, "tirlane-board: cannot listen on %s:%d\n", o.host.c_str(), o.port);
         return 1;
     }
+    // httplib queues only 5 connections not yet accepted: a crowd arriving at
+    // once would have theirs dropped and made again a second or more later.
+    if (listening >= 0) ::listen(listening, SOMAXCONN);
     std::printf("tirlane-board: listening on %s:%d\n", o.host.c_str(), o.port);
     std::fflush(stdout);
     return server.listen_after_bind() ? 0 : 1;

@@ -38,7 +38,12 @@ int main(int argc, char** argv) {
             client.set_keep_alive(true);
             client.set_tcp_nodelay(true);
             std::vector<double> mine;
-            if (!client.Get(path)) ++failures;
+            if (const auto res = client.Get(path); !res || res->status != 200) {
+                if (failures++ == 0)
+                    std::fprintf(stderr, "first failure, connecting: %s\n",
+                                 res ? std::to_string(res->status).c_str()
+                                     : httplib::to_string(res.error()).c_str());
+            }
             ++connected;
             while (!go) std::this_thread::yield();
             while (Clock::now() < end) {
@@ -46,7 +51,10 @@ int main(int argc, char** argv) {
                 const auto res = client.Get(path);
                 const auto t1 = Clock::now();
                 if (!res || res->status != 200) {
-                    ++failures;
+                    if (failures++ == 0)
+                        std::fprintf(stderr, "first failure: %s\n",
+                                     res ? std::to_string(res->status).c_str()
+                                         : httplib::to_string(res.error()).c_str());
                     continue;
                 }
                 mine.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
