@@ -15,7 +15,7 @@ struct Options {
     int ratePerMinute = 10; // submissions per address
     int workers = 0;        // verifications at once; 0: the number of cores
     int queue = -1;         // verifications waiting; -1: the number of cores
-    int threads = 64;       // connections served at once
+    int threads = 256;      // connections at once: one kept alive holds a thread
     int cpuSeconds = 10;    // per verification
     int wallSeconds = 30;   // per verification
     long memoryMiB = 512;   // per verification

@@ -95,10 +95,13 @@ make_short_replays() {
 # post PORT NAME FILE: prints "STATUS BODY" of submitting FILE as NAME.
 post() {
     local name
+    local name out
     name=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=""))' "$2")
-    curl -s -m 120 -o "$WORK/answer" -w '%{http_code}' -H 'Content-Type: text/plain' \
+    out=$(mktemp -p "$WORK" answer-XXXXXX)
+    curl -s -m 120 -o "$out" -w '%{http_code}' -H 'Content-Type: text/plain' \
         --data-binary "@$3" "http://127.0.0.1:$1/api/runs?name=$name"
-    echo " $(cat "$WORK/answer" 2>/dev/null)"
+    echo " $(cat "$out")"
+    rm -f "$out"
 }
 
 # json_field JSON EXPRESSION: a value from an answer, by a Python expression on j.
@@ -203,6 +206,24 @@ PY
     done
     [ "$statuses" = "400 400 400 429 429 " ] || fail "a burst of five at three a minute was answered $statuses"
     grep -qi '^Retry-After: [1-9]' "$WORK/headers" || fail "429 without Retry-After: $(cat "$WORK/headers")"
+
+    # One verification at a time and none waiting: while one runs (its
+    # runner seen as the server's child), another is turned away at once.
+    local c_port c_pid first
+    c_port=$(free_port)
+    start_server c "$c_port" "$db" --workers 1 --queue 0 --cpu-seconds 3
+    c_pid=$SERVER_PID
+    post "$c_port" "first" "$WORK/long.replay" >"$WORK/first.answer" &
+    first=$!
+    for k in $(seq 600); do
+        pgrep -P "$c_pid" >/dev/null && break
+        sleep 0.1
+    done
+    pgrep -P "$c_pid" >/dev/null || fail "the first verification never started"
+    answer=$(post "$c_port" "second" "$WORK/runs/win.replay")
+    [ "${answer%% *}" = 503 ] || fail "a verification beyond the queue was answered $answer"
+    wait "$first"
+    [[ "$(cat "$WORK/first.answer")" == 422* ]] || fail "the first verification was answered $(cat "$WORK/first.answer")"
 
     # Paths under /runs/ and /play/ keep to their folders.
     for path in "/runs/../../etc/passwd" "/runs/1.replay/../../x" "/runs/99999.replay" "/play/../../etc/passwd" "/play/%2e%2e/%2e%2e/etc/passwd"; do
