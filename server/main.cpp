@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
 
     board::VerifyQueue queue(o.workers > 0 ? o.workers : cores, o.queue >= 0 ? o.queue : cores);
     board::RateLimit rate(o.ratePerMinute);
-    board::Services services{*store, queue, rate, o.runner, limits, o.site};
+    board::Services services{*store, queue, rate, o.runner, limits, o.site, {}};
 
     httplib::Server server;
     const int threads = o.threads;

@@ -90,6 +90,18 @@ void boardJson(Services& s, const httplib::Request& req, httplib::Response& res)
     const std::string speed = req.get_param_value("speed");
     if (!speed.empty() && speed != "reduced" && speed != "full")
         return refuse(res, 400, "speed is full or reduced");
+    // Read before the board: a change made in between shows as a new
+    // generation next time, so nothing older than a change is ever kept.
+    const long long generation = s.store.generation();
+    const auto key = std::make_tuple(speed == "reduced", limit, offset);
+    if (generation >= 0) {
+        std::lock_guard<std::mutex> lock(s.cache.mutex);
+        const auto hit = s.cache.answers.find(key);
+        if (hit != s.cache.answers.end() && hit->second.first == generation) {
+            res.set_content(hit->second.second, "application/json");
+            return;
+        }
+    }
     json runs = json::array();
     for (const BoardRow& r :
          s.store.board(speed == "reduced", static_cast<int>(limit), static_cast<int>(offset)))
@@ -101,6 +113,11 @@ void boardJson(Services& s, const httplib::Request& req, httplib::Response& res)
                         {"speed", r.speed},
                         {"submitted", r.submitted}});
     answer(res, 200, json{{"runs", runs}});
+    if (generation >= 0) {
+        std::lock_guard<std::mutex> lock(s.cache.mutex);
+        if (s.cache.answers.size() >= 256) s.cache.answers.clear(); // pages asked for once
+        s.cache.answers[key] = {generation, res.body};
+    }
 }
 
 } // namespace

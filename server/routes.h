@@ -3,11 +3,21 @@
 
 #include <httplib.h>
 
+#include <map>
+#include <mutex>
+#include <tuple>
+
 #include "server/rate_limit.h"
 #include "server/store.h"
 #include "server/verifier.h"
 
 namespace board {
+
+// The board's answers as last sent, kept while the store's generation holds.
+struct BoardCache {
+    std::mutex mutex;
+    std::map<std::tuple<bool, long, long>, std::pair<long long, std::string>> answers;
+};
 
 struct Services {
     Store& store;
@@ -16,6 +26,7 @@ struct Services {
     std::string runner;
     VerifyLimits limits;
     std::string site; // the web build's folder, or empty
+    BoardCache cache{};
 };
 
 constexpr size_t MAX_REPLAY_BYTES = 1 << 20;

@@ -51,6 +51,10 @@ class Store {
     // Marks a run as no longer verifying (kept, off the board), or again as
     // verifying.
     virtual void setStale(long long id, bool stale) = 0;
+    // A number that changes whenever the board may have changed, by this
+    // server or any other; -1 when the store cannot tell cheaply (the board
+    // is then read afresh each time).
+    virtual long long generation() = 0;
 };
 
 // "sqlite:FILE" or "postgresql://...". Creates or upgrades the schema;

@@ -147,6 +147,10 @@ class PostgresStore : public Store {
         execute("stale", {std::to_string(id), stale ? "1" : "0"}, PGRES_COMMAND_OK);
     }
 
+    // Other servers write to the same database; nothing here would see it
+    // without a query of its own.
+    long long generation() override { return -1; }
+
   private:
     void connect() {
         PQfinish(conn_);

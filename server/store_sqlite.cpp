@@ -109,6 +109,7 @@ class SqliteStore : public Store {
         all_ = std::make_unique<Statement>(
             db_, "SELECT id, score, flips, digest, replay FROM runs ORDER BY id");
         stale_ = std::make_unique<Statement>(db_, "UPDATE runs SET stale = ?2 WHERE id = ?1");
+        dataVersion_ = std::make_unique<Statement>(db_, "PRAGMA data_version");
     }
     ~SqliteStore() override {
         insert_.reset();
@@ -117,6 +118,7 @@ class SqliteStore : public Store {
         replay_.reset();
         all_.reset();
         stale_.reset();
+        dataVersion_.reset();
         sqlite3_close(db_);
     }
 
@@ -141,6 +143,7 @@ class SqliteStore : public Store {
             throw;
         }
         id = sqlite3_last_insert_rowid(db_);
+        ++ownChanges_;
         Statement& q = *rank_;
         Using v{q};
         q.integer(1, r.speed < 100).integer(2, r.score).integer(3, r.flips).integer(4, id);
@@ -194,6 +197,17 @@ class SqliteStore : public Store {
         Using u{s};
         s.integer(1, id).integer(2, stale);
         s.step();
+        ++ownChanges_;
+    }
+
+    // SQLite's data version counts what other connections (another server,
+    // --reverify) committed; this connection's own changes are counted here.
+    long long generation() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Statement& s = *dataVersion_;
+        Using u{s};
+        const long long others = s.step() ? s.column(0) : 0;
+        return (others << 32) + ownChanges_;
     }
 
   private:
@@ -237,7 +251,8 @@ class SqliteStore : public Store {
 
     sqlite3* db_ = nullptr;
     std::mutex mutex_;
-    std::unique_ptr<Statement> insert_, rank_, board_, replay_, all_, stale_;
+    std::unique_ptr<Statement> insert_, rank_, board_, replay_, all_, stale_, dataVersion_;
+    long long ownChanges_ = 0;
 };
 
 } // namespace
