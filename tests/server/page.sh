@@ -22,9 +22,11 @@ fi
 
 # The web build when it has been built, else a stand-in page: what is tested
 # here is that /play/ serves the folder given.
-SITE="$SRC/build-web/site"
-if [ ! -f "$SITE/index.html" ]; then
-    SITE="$WORK/site"
+# (A copy: a file is put beside it below.)
+SITE="$WORK/site"
+if [ -f "$SRC/build-web/site/index.html" ]; then
+    cp -r "$SRC/build-web/site" "$SITE"
+else
     mkdir -p "$SITE"
     echo '<!DOCTYPE html><title>Tirlane</title><p id="stand-in">the web build</p>' >"$SITE/index.html"
 fi
@@ -38,6 +40,17 @@ for k in 1 2; do
     name=$([ "$k" = 1 ] && echo '<svg/onload=alert()>' || echo '<script>alert(1)')
     answer=$(post "$PORT" "$name" "$WORK/runs/short$k.replay")
     [ "${answer%% *}" = 201 ] || fail "run $k was answered $answer"
+done
+
+# /play/ serves the site's own files and nothing beside or above it.
+echo "not for the web" >"$WORK/secret.txt"
+status=$(curl -s -o "$WORK/got" -w '%{http_code}' "http://127.0.0.1:$PORT/play/index.html")
+[ "$status" = 200 ] && cmp -s "$WORK/got" "$SITE/index.html" || fail "/play/index.html was answered $status"
+for path in "/play/../secret.txt" "/play/%2e%2e/secret.txt" "/play/..%2fsecret.txt" \
+    "/play/../../../../etc/passwd" "/play/%2e%2e/%2e%2e/%2e%2e/%2e%2e/etc/passwd" "/play//etc/passwd"; do
+    status=$(curl -s --path-as-is -o "$WORK/got" -w '%{http_code}' "http://127.0.0.1:$PORT$path")
+    [[ "$status" == 4* ]] || fail "$path was answered $status"
+    ! grep -q "root:\|not for the web" "$WORK/got" || fail "$path left the site's folder"
 done
 
 TIRLANE_BOARD_URL="http://127.0.0.1:$PORT/" TIRLANE_SITE="$SITE" \
