@@ -51,6 +51,10 @@ void submit(Services& s, const httplib::Request& req, httplib::Response& res) {
         res.set_header("Retry-After", std::to_string(retryAfter));
         return refuse(res, 429, "too many submissions from this address; try again later");
     }
+    // A form's body would be read as more parameters: a replay comes as text.
+    const std::string type = req.get_header_value("Content-Type");
+    if (!type.empty() && type.rfind("text/plain", 0) != 0)
+        return refuse(res, 400, "send the replay as text/plain");
     const std::string name = req.get_param_value("name");
     if (!validName(name))
         return refuse(res, 400, "a name is 1 to 20 characters, none of them a control character");

@@ -173,6 +173,11 @@ PY
         [[ "$answer" == *"$say"* ]] || fail "$file as '$name' was answered $answer, without '$say'"
     done
 
+    # A replay sent as a form is refused, whatever its parameters say.
+    head -20 "$WORK/runs/win.replay" >"$WORK/form.replay"
+    answer=$(curl -s -w ' %{http_code}' --data-binary "@$WORK/form.replay" "http://127.0.0.1:$a/api/runs?name=form")
+    [[ "$answer" == *"text/plain"*" 400" ]] || fail "a replay sent as a form was answered $answer"
+
     # Runs at a reduced speed keep to a board of their own, ranked among
     # themselves; equal scores rank by fewer frames.
     make_short_replays 2
