@@ -2,7 +2,8 @@
 # The board server killed with SIGKILL at any moment: 50 different runs sent
 # by 8 clients at once while the server is killed and started again over and
 # over. Every run that was answered 201 is on the board afterwards, with the
-# score it was answered with, and the database is whole.
+# score it was answered with, and the database is whole. On SQLite, then on
+# a PostgreSQL cluster of the test's own.
 # Usage: faults.sh <tirlane-board> <tirlane-headless> <source dir>
 set -u
 BOARD=$(realpath "$1")
@@ -10,27 +11,33 @@ HEADLESS=$(realpath "$2")
 SRC=$(realpath "$3")
 source "$SRC/tests/server/lib/board.bash"
 
-mkdir -p "$WORK/runs" "$WORK/answers"
+mkdir -p "$WORK/runs"
 make_short_replays 50 20000
-DB="sqlite:$WORK/board.db"
-PORT=$(free_port)
-start_server board "$PORT" "$DB" --rate 100000
+start_postgres
 
-# Each client sends its share of the runs; a run whose connection was cut by
-# the kill, or turned away with a full queue (503), is sent again until it
-# gets an answer (409 then means its first sending was committed before the
-# kill).
-client() {
-    local c=$1 k answer
-    for k in $(seq "$c" 8 50); do
-        for try in $(seq 200); do
-            answer=$(curl -s -m 60 -o "$WORK/answers/$k.body" -w '%{http_code}' -H 'Content-Type: text/plain' \
-                --data-binary "@$WORK/runs/short$k.replay" "http://127.0.0.1:$PORT/api/runs?name=run$k")
-            [ "$answer" != 000 ] && [ "$answer" != 503 ] && break
-            sleep 0.1
+# kill_while_sending DB: the whole test on one database.
+kill_while_sending() {
+    DB=$1
+    rm -rf "$WORK/answers"
+    mkdir -p "$WORK/answers"
+    PORT=$(free_port)
+    start_server board "$PORT" "$DB" --rate 100000
+
+    # Each client sends its share of the runs; a run whose connection was cut by
+    # the kill, or turned away with a full queue (503), is sent again until it
+    # gets an answer (409 then means its first sending was committed before the
+    # kill).
+    client() {
+        local c=$1 k answer
+        for k in $(seq "$c" 8 50); do
+            for try in $(seq 200); do
+                answer=$(curl -s -m 60 -o "$WORK/answers/$k.body" -w '%{http_code}' -H 'Content-Type: text/plain' \
+                    --data-binary "@$WORK/runs/short$k.replay" "http://127.0.0.1:$PORT/api/runs?name=run$k")
+                [ "$answer" != 000 ] && [ "$answer" != 503 ] && break
+                sleep 0.1
+            done
+            echo "$k $answer $(cat "$WORK/answers/$k.body")" >>"$WORK/answers/all"
         done
-        echo "$k $answer $(cat "$WORK/answers/$k.body")" >>"$WORK/answers/all"
-    done
 }
 CLIENTS=()
 for c in $(seq 8); do
@@ -63,11 +70,13 @@ grep -v '^[0-9]* \(201\|409\) ' "$WORK/answers/all" && fail "runs answered other
 
 kill -9 "$SERVER_PID"
 wait "$SERVER_PID" 2>/dev/null
-python3 - "$WORK/board.db" <<'PY' || fail "the database is not whole"
+if [[ "$DB" == sqlite:* ]]; then
+    python3 - "${DB#sqlite:}" <<'PY' || fail "the database is not whole"
 import sqlite3, sys
 db = sqlite3.connect(sys.argv[1])
 assert db.execute("PRAGMA integrity_check").fetchone()[0] == "ok"
 PY
+fi
 start_server board "$PORT" "$DB"
 board=$(curl -sf "http://127.0.0.1:$PORT/api/board?limit=1000")
 python3 - "$WORK/answers/all" "$board" <<'PY' || fail "a run answered 201 is not on the board"
@@ -83,4 +92,11 @@ for line in open(sys.argv[1]):
     # Every run is on the board once: a 409 means its first sending got there.
     assert names.count("run" + k) == 1, line
 PY
-echo "PASS: $created of 50 runs answered 201 (the rest 409 after a cut connection), $kills kills"
+echo "${DB%%:*}: $created of 50 runs answered 201 (the rest 409 after a cut connection), $kills kills"
+kill -9 "$SERVER_PID"
+wait "$SERVER_PID" 2>/dev/null
+}
+
+kill_while_sending "sqlite:$WORK/board.db"
+kill_while_sending "$PG_URL"
+echo PASS

@@ -96,7 +96,7 @@ make_short_replays() {
 post() {
     local name
     local name out
-    name=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=""))' "$2")
+    name=$(python3 -c 'import os, sys, urllib.parse; print(urllib.parse.quote_from_bytes(os.fsencode(sys.argv[1]), safe=""))' "$2")
     out=$(mktemp -p "$WORK" answer-XXXXXX)
     curl -s -m 120 -o "$out" -w '%{http_code}' -H 'Content-Type: text/plain' \
         --data-binary "@$3" "http://127.0.0.1:$1/api/runs?name=$name"
@@ -162,6 +162,10 @@ PY
         "win.replay||400|name"
         "win.replay|twenty-one characters|400|name"
         "win.replay|$(printf 'tab\there')|400|name"
+        "win.replay|$(printf 'C1 \xc2\x85 control')|400|name"
+        "win.replay|$(printf 'not UTF-8 \xff')|400|name"
+        "win.replay|$(printf 'overlong \xc0\xaf')|400|name"
+        "win.replay|$(printf 'surrogate \xed\xa0\x80')|400|name"
     )
     local c file name want say path
     for c in "${cases[@]}"; do
@@ -182,7 +186,9 @@ PY
     # themselves; equal scores rank by fewer frames.
     make_short_replays 2
     sed '2a # speed 75' "$WORK/runs/short1.replay" >"$WORK/slow.replay"
-    answer=$(post "$a" "slow" "$WORK/slow.replay")
+    # (Its name: 20 characters, 40 bytes.)
+    local slow=ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓ
+    answer=$(post "$a" "$slow" "$WORK/slow.replay")
     [ "${answer%% *}" = 201 ] || fail "the slowed run was answered $answer"
     [ "$(json_field "${answer#* }" 'j["rank"]')" = 1 ] || fail "the slowed run ranked $answer"
     answer=$(post "$a" "bob" "$WORK/runs/short2.replay")
@@ -194,9 +200,9 @@ PY
     reduced=$(curl -sf "http://127.0.0.1:$b/api/board?speed=reduced")
     [ "$(json_field "$board" '[(r["rank"], r["name"], r["score"], r["speed"]) for r in j["runs"]][0]')" = "(1, 'alice', 27800, 100)" ] ||
         fail "the second server's board is $board"
-    [ "$(json_field "$board" '"slow" in [r["name"] for r in j["runs"]]')" = False ] ||
+    [ "$(json_field "$board" '"'"$slow"'" in [r["name"] for r in j["runs"]]')" = False ] ||
         fail "the slowed run is on the full-speed board: $board"
-    [ "$(json_field "$reduced" '[(r["rank"], r["name"], r["speed"]) for r in j["runs"]]')" = "[(1, 'slow', 75)]" ] ||
+    [ "$(json_field "$reduced" '[(r["rank"], r["name"], r["speed"]) for r in j["runs"]]')" = "[(1, '$slow', 75)]" ] ||
         fail "the reduced board is $reduced"
     [ "$(json_field "$(curl -sf "http://127.0.0.1:$b/api/board?limit=1&offset=1")" \
         '[(r["rank"], r["name"]) for r in j["runs"]]')" = "[(2, 'bob')]" ] || fail "limit and offset"
