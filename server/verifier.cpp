@@ -108,6 +108,11 @@ Verdict verifyReplay(const std::string& runner, const std::string& replay,
                  {runner, "--replay", "run.replay", "--no-pictures", "--print-end"},
                  {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "LC_ALL=C"},
                  limits};
+    // A runner built with the sanitizers takes their settings from the
+    // server's own environment; nothing else of it reaches the runner.
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+        if (const char* value = std::getenv(name))
+            s.environment.push_back(std::string(name) + "=" + value);
     std::vector<char*> argv, envp;
     for (std::string& a : s.args) argv.push_back(a.data());
     argv.push_back(nullptr);
