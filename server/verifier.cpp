@@ -173,16 +173,23 @@ Verdict verifyReplay(const std::string& runner, const std::string& replay,
             }
         }
     }
-    if (timedOut) kill(-pid, SIGKILL), kill(pid, SIGKILL);
     for (pollfd& p : fds)
         if (p.fd >= 0) close(p.fd);
+    // A runner that closed its outputs may still be running: it too is
+    // stopped at the deadline.
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    for (;;) {
+        if (timedOut) kill(-pid, SIGKILL), kill(pid, SIGKILL);
+        const pid_t done = waitpid(pid, &status, timedOut ? 0 : WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR)) break;
+        if (std::chrono::steady_clock::now() >= deadline) timedOut = true;
+        if (done == 0) usleep(1000);
+    }
 
     if (timedOut) {
         v.kind = Verdict::REFUSED;
-        v.error = "the replay took longer than " + std::to_string(limits.wallSeconds) +
-                  " seconds to check";
+        v.error = "the replay took more than " + std::to_string(limits.wallSeconds) +
+                  " s to check";
         return v;
     }
     if (WIFSIGNALED(status)) {

@@ -236,6 +236,20 @@ PY
     wait "$first"
     [[ "$(cat "$WORK/first.answer")" == 422* ]] || fail "the first verification was answered $(cat "$WORK/first.answer")"
 
+    # A check that outlasts its wall time is stopped, with whatever it
+    # started: a runner that hangs on to its outputs, and one that closes them.
+    local hang
+    for hang in 'exec /bin/sleep 61.25' 'exec >&- 2>&-; /bin/sleep 61.5; :'; do
+        printf '#!/bin/bash\n%s\n' "$hang" >"$WORK/hanging-runner"
+        chmod +x "$WORK/hanging-runner"
+        c_port=$(free_port)
+        start_server hang "$c_port" "$db" --runner "$WORK/hanging-runner" --wall-seconds 1
+        answer=$(post "$c_port" "hang" "$WORK/runs/win.replay")
+        [[ "$answer" == "422 "*"more than 1 s"* ]] || fail "a hanging runner ($hang) was answered $answer"
+        ! pgrep -f "sleep 61\.(25|5)" >/dev/null || fail "a hanging runner ($hang) was left running"
+        kill -9 "$SERVER_PID"
+    done
+
     # Paths under /runs/ and /play/ keep to their folders.
     for path in "/runs/../../etc/passwd" "/runs/1.replay/../../x" "/runs/99999.replay" "/play/../../etc/passwd" "/play/%2e%2e/%2e%2e/etc/passwd"; do
         status=$(curl -s --path-as-is -o "$WORK/got" -w '%{http_code}' "http://127.0.0.1:$a$path")
