@@ -37,9 +37,17 @@ const char* usageText() {
            "                       those that no longer verify (kept, off the board), exit\n"
            "  --help               this text\n"
            "\n"
-           "API: POST /api/runs?name=NAME (a replay as text/plain), GET /api/board\n"
-           "?limit=N&offset=M[&speed=reduced], GET /runs/ID.replay, GET /healthz, and\n"
-           "the board's page at /.\n";
+           "API:\n"
+           "  POST /api/runs?name=NAME   a replay as text/plain (at most 1 MiB), a name of\n"
+           "      1 to 20 characters: 201 {id, score, flips, rank}; 400 no replay or a bad\n"
+           "      name; 409 already on the board; 413 too big; 422 {error} does not\n"
+           "      verify; 429 too many from one address (Retry-After); 503 queue full\n"
+           "  GET /api/board?limit=N&offset=M[&speed=reduced]\n"
+           "      {runs: [{rank, id, name, score, flips, speed, submitted}]}, by score,\n"
+           "      then fewest frames, then the earlier submission\n"
+           "  GET /runs/ID.replay   the stored replay;  GET /healthz   200\n"
+           "  /   the board's page;  /play/   the web build (--site), where each run's\n"
+           "      watch link opens /play/?replay=/runs/ID.replay\n";
 }
 
 bool parseOptions(int argc, char** argv, Options& o, bool& help, std::string& error) {
