@@ -113,7 +113,7 @@ json_field() {
 board_cases() {
     local db=$1 a b answer status body id
     a=$(free_port)
-    start_server a "$a" "$db" --rate 1000 --cpu-seconds 3
+    start_server a "$a" "$db" --rate 1000 --cpu-seconds 3 --wall-seconds 300
     local server_a=$SERVER_PID
     b=$(free_port)
     start_server b "$b" "$db" --rate 3
@@ -222,7 +222,7 @@ PY
     # runner seen as the server's child), another is turned away at once.
     local c_port c_pid first
     c_port=$(free_port)
-    start_server c "$c_port" "$db" --workers 1 --queue 0 --cpu-seconds 3
+    start_server c "$c_port" "$db" --workers 1 --queue 0 --cpu-seconds 3 --wall-seconds 300
     c_pid=$SERVER_PID
     post "$c_port" "first" "$WORK/long.replay" >"$WORK/first.answer" &
     first=$!
@@ -238,15 +238,16 @@ PY
 
     # A check that outlasts its wall time is stopped, with whatever it
     # started: a runner that hangs on to its outputs, and one that closes them.
+    # (Their sleeps are this test's own: another test may run the same.)
     local hang
-    for hang in 'exec /bin/sleep 61.25' 'exec >&- 2>&-; /bin/sleep 61.5; :'; do
+    for hang in "exec /bin/sleep 61.$$" "exec >&- 2>&-; /bin/sleep 62.$$; :"; do
         printf '#!/bin/bash\n%s\n' "$hang" >"$WORK/hanging-runner"
         chmod +x "$WORK/hanging-runner"
         c_port=$(free_port)
         start_server hang "$c_port" "$db" --runner "$WORK/hanging-runner" --wall-seconds 1
         answer=$(post "$c_port" "hang" "$WORK/runs/win.replay")
         [[ "$answer" == "422 "*"more than 1 s"* ]] || fail "a hanging runner ($hang) was answered $answer"
-        ! pgrep -f "sleep 61\.(25|5)" >/dev/null || fail "a hanging runner ($hang) was left running"
+        ! pgrep -f "sleep 6[12]\.$$\$" >/dev/null || fail "a hanging runner ($hang) was left running"
         kill -9 "$SERVER_PID"
     done
 
