@@ -207,28 +207,33 @@ class PostgresStore : public Store {
         }
     }
 
+    // Runs a prepared statement. A connection found lost (the database
+    // restarted) is made again and the statement run once more: a run whose
+    // insert was committed just before the loss then reads as already there.
     Result execute(const char* name, const std::vector<std::string>& values, ExecStatusType want) {
-        if (PQstatus(conn_) != CONNECTION_OK) {
-            PQreset(conn_);
-            if (PQstatus(conn_) != CONNECTION_OK)
-                throw std::runtime_error(std::string("postgresql: ") + PQerrorMessage(conn_));
-            prepare();
-        }
         std::vector<const char*> pointers;
         std::vector<int> lengths;
         for (const std::string& v : values) {
             pointers.push_back(v.c_str());
             lengths.push_back(static_cast<int>(v.size()));
         }
-        Result r(PQexecPrepared(conn_, name, static_cast<int>(values.size()), pointers.data(),
-                                lengths.data(), nullptr, 0));
-        if (PQresultStatus(r.r) != want) {
-            const std::string why = PQerrorMessage(conn_);
-            throw std::runtime_error("postgresql: " + why);
+        for (int attempt = 0;; ++attempt) {
+            if (PQstatus(conn_) != CONNECTION_OK) {
+                PQreset(conn_);
+                if (PQstatus(conn_) != CONNECTION_OK)
+                    throw std::runtime_error(std::string("postgresql: ") + PQerrorMessage(conn_));
+                prepare();
+            }
+            Result r(PQexecPrepared(conn_, name, static_cast<int>(values.size()), pointers.data(),
+                                    lengths.data(), nullptr, 0));
+            if (PQresultStatus(r.r) == want) {
+                PGresult* taken = r.r;
+                r.r = nullptr;
+                return Result(taken);
+            }
+            if (attempt == 0 && PQstatus(conn_) != CONNECTION_OK) continue;
+            throw std::runtime_error(std::string("postgresql: ") + PQerrorMessage(conn_));
         }
-        PGresult* taken = r.r;
-        r.r = nullptr;
-        return Result(taken);
     }
 
     std::string url_;
