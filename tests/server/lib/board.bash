@@ -81,6 +81,10 @@ make_replays() {
     (cd "$WORK/runs" && "$HEADLESS" --calls 40000 --input "$SRC/tests/data/win.txt" \
         --write-replay win.replay) || fail "cannot write the winning game's replay"
     grep -q "hiscore=27800 " "$WORK/runs/win.replay" || fail "the winning game does not reach 27800"
+    # The same game begun half a second later: the same score, more frames.
+    awk '/^[0-9]/ { $1 = $1 + 30 } { print }' "$SRC/tests/data/win.txt" >"$WORK/runs/late.txt"
+    (cd "$WORK/runs" && "$HEADLESS" --calls 40030 --input late.txt --write-replay late.replay) ||
+        fail "cannot write the later winning game's replay"
 }
 
 # make_short_replays COUNT [CALLS]: shortK.replay, the first CALLS + 37 K calls.
@@ -118,6 +122,14 @@ board_cases() {
     b=$(free_port)
     start_server b "$b" "$db" --rate 3
 
+    # The winning game begun later goes on the board first; the winning game
+    # then ranks above it with the same score in fewer frames.
+    answer=$(post "$a" "late" "$WORK/runs/late.replay")
+    [ "${answer%% *}" = 201 ] || fail "the later winning game was answered $answer"
+    [ "$(json_field "${answer#* }" '(j["score"], j["rank"])')" = "(27800, 1)" ] ||
+        fail "the later winning game was answered $answer"
+    local late_flips
+    late_flips=$(json_field "${answer#* }" 'j["flips"]')
     # The winning game goes on the board with the server's own figures.
     answer=$(post "$a" "alice" "$WORK/runs/win.replay")
     status=${answer%% *}
@@ -125,6 +137,7 @@ board_cases() {
     [ "$status" = 201 ] || fail "the winning game was answered $answer"
     [ "$(json_field "$body" 'j["score"]')" = 27800 ] || fail "the winning game scored $body"
     [ "$(json_field "$body" 'j["rank"]')" = 1 ] || fail "the winning game ranked $body"
+    [ "$(json_field "$body" 'j["flips"]')" -lt "$late_flips" ] || fail "the winning game took $body"
     id=$(json_field "$body" 'j["id"]')
     # The stored replay is the file itself.
     curl -sf "http://127.0.0.1:$a/runs/$id.replay" | cmp -s - "$WORK/runs/win.replay" ||
@@ -198,14 +211,14 @@ PY
     local board reduced
     board=$(curl -sf "http://127.0.0.1:$b/api/board")
     reduced=$(curl -sf "http://127.0.0.1:$b/api/board?speed=reduced")
-    [ "$(json_field "$board" '[(r["rank"], r["name"], r["score"], r["speed"]) for r in j["runs"]][0]')" = "(1, 'alice', 27800, 100)" ] ||
+    [ "$(json_field "$board" '[(r["rank"], r["name"], r["score"], r["speed"]) for r in j["runs"]][:2]')" = "[(1, 'alice', 27800, 100), (2, 'late', 27800, 100)]" ] ||
         fail "the second server's board is $board"
     [ "$(json_field "$board" '"'"$slow"'" in [r["name"] for r in j["runs"]]')" = False ] ||
         fail "the slowed run is on the full-speed board: $board"
     [ "$(json_field "$reduced" '[(r["rank"], r["name"], r["speed"]) for r in j["runs"]]')" = "[(1, '$slow', 75)]" ] ||
         fail "the reduced board is $reduced"
     [ "$(json_field "$(curl -sf "http://127.0.0.1:$b/api/board?limit=1&offset=1")" \
-        '[(r["rank"], r["name"]) for r in j["runs"]]')" = "[(2, 'bob')]" ] || fail "limit and offset"
+        '[(r["rank"], r["name"]) for r in j["runs"]]')" = "[(2, 'late')]" ] || fail "limit and offset"
     [ "$(curl -s -o /dev/null -w '%{http_code}' "http://127.0.0.1:$b/api/board?limit=x")" = 400 ] ||
         fail "a bad limit was not refused"
 
@@ -288,17 +301,17 @@ RUNNER
     chmod +x "$WORK/newer-runner"
     local count
     count=$(json_field "$(curl -sf "http://127.0.0.1:$a/api/board")" 'len(j["runs"])')
-    [ "$count" = 2 ] || fail "the board holds $count runs before the check"
+    [ "$count" = 3 ] || fail "the board holds $count runs before the check"
     "$BOARD" --reverify "${RUNNER_LIMITS[@]}" --db "$db" --runner "$WORK/newer-runner" >"$WORK/reverify.out" 2>&1 ||
         fail "--reverify failed: $(cat "$WORK/reverify.out")"
-    grep -q "^3 runs checked, 3 no longer verify$" "$WORK/reverify.out" || fail "--reverify said $(cat "$WORK/reverify.out")"
+    grep -q "^4 runs checked, 4 no longer verify$" "$WORK/reverify.out" || fail "--reverify said $(cat "$WORK/reverify.out")"
     [ "$(curl -sf "http://127.0.0.1:$b/api/board")" = '{"runs":[]}' ] || fail "runs that no longer verify are still on the board"
     curl -sf "http://127.0.0.1:$b/runs/$id.replay" | cmp -s - "$WORK/runs/win.replay" || fail "a run that no longer verifies was not kept"
     "$BOARD" --reverify "${RUNNER_LIMITS[@]}" --db "$db" --runner "$HEADLESS" >"$WORK/reverify.out" 2>&1 ||
         fail "--reverify failed: $(cat "$WORK/reverify.out")"
-    grep -q "^3 runs checked, 0 no longer verify$" "$WORK/reverify.out" || fail "--reverify said $(cat "$WORK/reverify.out")"
+    grep -q "^4 runs checked, 0 no longer verify$" "$WORK/reverify.out" || fail "--reverify said $(cat "$WORK/reverify.out")"
     count=$(json_field "$(curl -sf "http://127.0.0.1:$a/api/board")" 'len(j["runs"])')
-    [ "$count" = 2 ] || fail "the board holds $count runs after the check"
+    [ "$count" = 3 ] || fail "the board holds $count runs after the check"
 }
 
 # Replays that are broken the ways the replay reader's own tests break them,
