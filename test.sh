@@ -6,7 +6,9 @@ cd "$(dirname "$0")"
 packages=(build-essential cmake pkg-config python3 libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
           libgtest-dev libbenchmark-dev clang-format xvfb xdotool imagemagick x11-utils
           clang libclang-rt-14-dev
-          desktop-file-utils appstream mandoc man-db lintian dpkg-dev file fonts-dejavu-core)
+          desktop-file-utils appstream mandoc man-db lintian dpkg-dev file fonts-dejavu-core
+          libcpp-httplib-dev libsqlite3-dev libpq-dev nlohmann-json3-dev postgresql curl
+          chromium nodejs)
 tools/install-deps.sh "${packages[@]}"
 
 # game/ and render/ stay free of SDL: they reach the platform only through

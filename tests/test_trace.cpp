@@ -156,6 +156,9 @@ TEST_F(Trace, BadArgumentsAndInputsExitWithStatusTwo) {
         {"--calls", "", nullptr},
         {"--calls five", "", nullptr},
         {"--calls 5 --input missing.txt", "", nullptr},
+        {"--calls 5 --no-pictures --shot 2 a.bmp", "", "--no-pictures"},
+        {"--calls 5 --shot-flip 2 a.bmp --no-pictures", "", "--no-pictures"},
+        {"--calls 5 --print-end", "", "--print-end"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
@@ -226,6 +229,53 @@ TEST_F(Trace, AReplayIsCheckedUpToItsFirstDifferenceOrTheCallAsked) {
         EXPECT_GE(lineOf(r, c.calls - 1), 0);
         EXPECT_EQ(lineOf(r, c.calls), -1);
         EXPECT_NE(r.errors.find(c.mentions), std::string::npos) << r.errors;
+    }
+}
+
+// The whole winning game, played back with the real pictures and without
+// drawing any: both check the same, and --print-end says what the run itself
+// reached, not what the file claims, so a file that lies about its score is
+// refused and still printed with the run's own.
+TEST_F(Trace, TheWinningGameChecksTheSameWithoutPicturesAndPrintsItsOwnBest) {
+    for (const fs::directory_entry& e : fs::directory_iterator(TIRLANE_ASSETS_DIR))
+        fs::copy_file(e.path(), folder / e.path().filename(), fs::copy_options::overwrite_existing);
+    std::ifstream win(TIRLANE_SOURCE_DIR "/tests/data/win.txt");
+    ASSERT_EQ(run("--calls 40000 --write-replay win.replay",
+                  std::string(std::istreambuf_iterator<char>(win), {}))
+                  .status,
+              0);
+    std::ifstream in("win.replay");
+    const std::string recorded(std::istreambuf_iterator<char>(in), {});
+    const size_t endLine = recorded.rfind("\n# end ");
+    ASSERT_NE(endLine, std::string::npos);
+    const std::string end = recorded.substr(endLine + 7, recorded.size() - endLine - 8);
+    // The file claims a higher score at its end than the run reaches.
+    std::string boasting = recorded;
+    const size_t score = boasting.find(" score=", endLine);
+    boasting.replace(score, 8, " score=9");
+
+    struct Case {
+        const char* name;
+        const std::string& text;
+        const char* args;
+        int status;
+    };
+    const Case cases[] = {
+        {"with pictures", recorded, "", 0},
+        {"without pictures", recorded, " --no-pictures", 0},
+        {"boasting, without pictures", boasting, " --no-pictures", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream("case.replay", std::ios::binary) << c.text;
+        const Output r = run(std::string("--replay case.replay --print-end") + c.args);
+        EXPECT_EQ(r.status, c.status) << r.errors;
+        ASSERT_EQ(r.lines.size(), 2u);
+        const auto best = fields(r.lines[0]);
+        EXPECT_EQ(r.lines[0].rfind("best ", 0), 0u) << r.lines[0];
+        EXPECT_EQ(best.at("score"), "27800");
+        EXPECT_GT(std::stol(best.at("flips")), 0);
+        EXPECT_EQ(r.lines[1], "end " + end);
     }
 }
 

@@ -19,6 +19,7 @@ SDL_Surface* backBuffer = nullptr;
 SDL_Surface* sprites[SPRITE_COUNT + 1] = {};
 
 long flips = 0;
+bool drawing = true;
 Presenter presenter = nullptr;
 
 // The release order: the two backgrounds go before the back buffer, the
@@ -130,7 +131,12 @@ bool spritePresent(SpriteId sprite) {
     return sprite != SURFACE_BACK_BUFFER && surfaceFor(sprite) != nullptr;
 }
 
+void setDrawing(bool on) {
+    drawing = on;
+}
+
 void blitSprite(int x, int y, SpriteId sprite, int w, int h) {
+    if (!drawing) return;
     SDL_Surface* source = sprite == SURFACE_BACK_BUFFER ? nullptr : surfaceFor(sprite);
     if (!source || !backBuffer || w <= 0 || h <= 0) return;
     // All or nothing: no part of a sprite is drawn unless all of it fits.
@@ -155,7 +161,7 @@ void blitSprite(int x, int y, SpriteId sprite, int w, int h) {
 int drawText(SpriteId target, const char* text, int x, int y, Rgb colour) {
     SDL_Surface* surface = surfaceFor(target);
     if (!surface) return 0;
-    drawTextOnto(surface, text, x, y, colour);
+    if (drawing) drawTextOnto(surface, text, x, y, colour);
     return 1;
 }
 

@@ -75,6 +75,12 @@ void blitSprite(int x, int y, SpriteId sprite, int w, int h);
 // Returns 1 when drawn, 0 when the target is absent.
 int drawText(SpriteId target, const char* text, int x, int y, Rgb colour);
 
+// Drawing on (the default) or off. While off, blitSprite and drawText leave
+// every pixel alone (drawText still answers whether its target is there), so
+// a run checked only for where it goes skips the pictures' cost; flips are
+// counted and the presenter called as ever, and the game goes the same way.
+void setDrawing(bool on);
+
 // Shows the finished frame: counts the flip and hands the back buffer to the
 // presenter, which may wait for the next display tick.
 void flipFrame();

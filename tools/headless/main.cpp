@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "game/state.h"
 #include "platform/ports/display.h"
 #include "platform/ports/hiscore.h"
 #include "platform/ports/sound.h"
@@ -35,6 +36,8 @@ struct Options {
     const char* replay = nullptr;      // a replay to play and check
     const char* writeReplay = nullptr; // where to write a replay of this run
     bool trace = false;
+    bool noPictures = false;     // run without drawing; the game goes the same way
+    bool printEnd = false;       // with --replay: print the run's own end state
     std::vector<Shot> shots;     // after call C
     std::vector<Shot> flipShots; // at flip F
 };
@@ -71,6 +74,10 @@ Options parseArgs(int argc, char** argv) {
             o.writeReplay = textArg(argc, argv, i, "--write-replay");
         } else if (a == "--trace") {
             o.trace = true;
+        } else if (a == "--no-pictures") {
+            o.noPictures = true;
+        } else if (a == "--print-end") {
+            o.printEnd = true;
         } else if (a == "--shot" || a == "--shot-flip") {
             const long at = numberArg(argc, argv, i, a.c_str());
             const char* file = textArg(argc, argv, i, a.c_str());
@@ -82,6 +89,9 @@ Options parseArgs(int argc, char** argv) {
     if (o.replay && o.input) fail("--input and --replay cannot be combined");
     if (o.replay && o.writeReplay) fail("--replay and --write-replay cannot be combined");
     if (o.calls < 0 && !o.replay) fail("--calls N is required");
+    if (o.noPictures && (!o.shots.empty() || !o.flipShots.empty()))
+        fail("--no-pictures and --shot/--shot-flip cannot be combined");
+    if (o.printEnd && !o.replay) fail("--print-end needs --replay");
     return o;
 }
 
@@ -107,9 +117,28 @@ size_t nextFlipShot = 0;
 std::vector<Shot> flipShotsSorted;
 Replay replay;
 
+// The run's best game: the highest score any game in it reached, and the
+// flip it was first reached at (a board ranks equal scores by the time taken).
+int32_t bestScore = 0;
+long bestFlips = 0;
+
+void noteBest() {
+    if (game.score > bestScore) {
+        bestScore = game.score;
+        bestFlips = flipCount();
+    }
+}
+
 // A replay's end, or the call --calls stopped it at: 0 when the run matches
 // the file there, else 3 with a line saying where it went another way.
 int report(const SessionEnd& end) {
+    // What this run reached, whatever the file claims: a board takes its
+    // score from here.
+    if (options.printEnd) {
+        noteBest();
+        std::printf("best score=%d flips=%ld\n", static_cast<int>(bestScore), bestFlips);
+        std::printf("end %s\n", describeReplayState(currentReplayState(end.calls)).c_str());
+    }
     std::fflush(stdout);
     if (end.difference.empty()) return 0;
     std::fprintf(stderr, "tirlane-headless: %s: does not replay: %s\n", options.replay,
@@ -133,6 +162,7 @@ void present(const uint32_t* pixels, int pitch) {
 }
 
 void afterCall(long call) {
+    noteBest();
     if (tracing) {
         char line[TRACE_LINE_SIZE];
         int n = formatTraceLine(line, sizeof line - 1, call);
@@ -190,6 +220,7 @@ int main(int argc, char** argv) {
 
     setCueObserver(onCue);
     setSaveObserver(onSave);
+    setDrawing(!options.noPictures);
     if (!initDisplay() || !initSurfaces()) {
         std::fprintf(stderr, "tirlane-headless: cannot set up the back buffer\n");
         return 1;
