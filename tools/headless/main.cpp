@@ -111,6 +111,10 @@ Replay replay;
 // the file there, else 3 with a line saying where it went another way.
 int report(const SessionEnd& end) {
     std::fflush(stdout);
+    // A slowed run replays the same calls: its pace is said, never checked.
+    if (replay.speed != 100)
+        std::fprintf(stderr, "tirlane-headless: %s: recorded at speed %d\n", options.replay,
+                     replay.speed);
     if (end.difference.empty()) return 0;
     std::fprintf(stderr, "tirlane-headless: %s: does not replay: %s\n", options.replay,
                  end.difference.c_str());
