@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
 
     // A replay plays at the pace it was recorded at unless told otherwise.
-    const int speed = options.speed ? options.speed
+    const int speed = options.speed    ? options.speed
                       : options.replay ? replay.speed
                                        : settings.speed;
     setGameSpeed(speed);

@@ -13,14 +13,14 @@ namespace {
 
 enum Row { ROW_SPEED = ACTION_COUNT, ROW_SCALE, ROW_MUTE, ROW_SCREEN, ROW_COUNT };
 constexpr const char* ROW_NAMES[ROW_COUNT] = {
-    "Up", "Down", "Left", "Right", "Start (Space)", "Pause", "Mute", "Full screen key",
+    "Up",    "Down",  "Left",  "Right", "Start (Space)", "Pause", "Mute", "Full screen key",
     "Speed", "Scale", "Sound", "Screen"};
 constexpr int SPEED_STEP = 10;
 
 bool open = false;
 int chosen = 0;
-bool capturing = false;   // waiting for the new key of the chosen action
-char message[96] = "";    // what became of the last key pressed
+bool capturing = false; // waiting for the new key of the chosen action
+char message[96] = "";  // what became of the last key pressed
 void (*applier)() = nullptr;
 
 char values[ROW_COUNT][96];
@@ -96,8 +96,7 @@ void change(int direction) {
     default:
         if (direction == 0) {
             capturing = true;
-            std::snprintf(message, sizeof message, "Press the new key for %s",
-                          actionName(chosen));
+            std::snprintf(message, sizeof message, "Press the new key for %s", actionName(chosen));
         }
         break;
     }
@@ -204,7 +203,7 @@ void showSettingsMenu() {
     describeRows();
     SettingsRow rows[ROW_COUNT];
     for (int i = 0; i < ROW_COUNT; ++i) rows[i] = {ROW_NAMES[i], values[i]};
-    const char* footer = message[0] ? message
+    const char* footer = message[0]  ? message
                          : capturing ? ""
                                      : "Arrows choose, Enter changes, Escape goes back";
     const uint32_t* picture =

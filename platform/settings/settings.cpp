@@ -150,29 +150,39 @@ void drop(int32_t (&keys)[KEYS_PER_ACTION], int32_t key) {
 }
 
 // A key given to two actions stays with the one the file named first (a
-// named one before one left at its default); the other loses it and says so.
-void settleSharedKeys(Settings& s, const int (&setOnLine)[ACTION_COUNT],
+// named one before one left at its default). The other is refused: named in
+// the file, it goes back to its default keys; left at its default, it loses
+// that key.
+void settleSharedKeys(Settings& s, int (&setOnLine)[ACTION_COUNT],
                       std::vector<std::string>& problems) {
+    const Settings defaults = defaultSettings();
     auto order = [&](int a) { return setOnLine[a] ? setOnLine[a] : 1 << 30; };
-    for (int a = 0; a < ACTION_COUNT; ++a) {
-        for (int b = a + 1; b < ACTION_COUNT; ++b) {
-            for (int k = 0; k < KEYS_PER_ACTION && s.keys[a][k]; ++k) {
-                const int32_t key = s.keys[a][k];
-                if (!holds(s.keys[b], key)) continue;
-                const bool aKeeps = order(a) <= order(b);
-                const int keeper = aKeeps ? a : b, loser = aKeeps ? b : a;
-                std::string line = setOnLine[loser] ? lineOf(setOnLine[loser]) : std::string();
-                problems.push_back(line + "the key " + SDL_GetKeyName(key) + " is given to both " +
-                                   actionName(keeper) + " and " + actionName(loser) +
-                                   "; it stays with " + actionName(keeper));
-                drop(s.keys[loser], key);
-                if (loser == a) --k;
-            }
+    for (int round = 0; round < ACTION_COUNT * ACTION_COUNT * KEYS_PER_ACTION; ++round) {
+        int keeper = -1, loser = -1;
+        int32_t shared = 0;
+        for (int a = 0; a < ACTION_COUNT && !shared; ++a)
+            for (int b = a + 1; b < ACTION_COUNT && !shared; ++b)
+                for (int k = 0; k < KEYS_PER_ACTION && s.keys[a][k] && !shared; ++k)
+                    if (holds(s.keys[b], s.keys[a][k])) {
+                        shared = s.keys[a][k];
+                        const bool aKeeps = order(a) <= order(b);
+                        keeper = aKeeps ? a : b;
+                        loser = aKeeps ? b : a;
+                    }
+        if (!shared) break;
+        if (setOnLine[loser]) {
+            problems.push_back(lineOf(setOnLine[loser]) + "the key " + SDL_GetKeyName(shared) +
+                               " is given to both " + actionName(keeper) + " and " +
+                               actionName(loser) + "; " + actionName(loser) + " keeps its default");
+            std::memcpy(s.keys[loser], defaults.keys[loser], sizeof s.keys[loser]);
+            setOnLine[loser] = 0;
+        } else {
+            drop(s.keys[loser], shared);
+            if (loser < GAME_ACTION_COUNT && !keyCount(s.keys[loser]))
+                problems.push_back(std::string("no key is left for ") + actionName(loser) +
+                                   " (its default went to " + actionName(keeper) + ")");
         }
     }
-    for (int a = 0; a < GAME_ACTION_COUNT; ++a)
-        if (!keyCount(s.keys[a]))
-            problems.push_back(std::string("no key is left for ") + actionName(a));
 }
 
 } // namespace

@@ -42,7 +42,7 @@ constexpr const char* SETTINGS_FILE = "settings.ini";
 constexpr const char* PAD_DATABASE_FILE = "gamecontrollerdb.txt";
 
 struct Settings {
-    int32_t keys[ACTION_COUNT][KEYS_PER_ACTION] = {}; // SDL keycodes, 0 ends the list
+    int32_t keys[ACTION_COUNT][KEYS_PER_ACTION] = {};       // SDL keycodes, 0 ends the list
     int padButtons[PAD_ACTION_COUNT][KEYS_PER_ACTION] = {}; // SDL buttons + 1, 0 ends
     int speed = SPEED_NORMAL;
     bool muted = false;
