@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
     // --window and --mute hold for this run; what the player then switches
     // is kept from the state the run is in.
     const bool fullScreen = options.fullScreen && !settings.windowed;
-    settings.windowed = !fullScreen;
+    screenWindowed() = !fullScreen;
     const char* failure = nullptr;
     if (!openWindow(fullScreen, &failure)) return fail(failure);
     SDL_ShowCursor(SDL_DISABLE);

@@ -140,6 +140,12 @@ const uint32_t* settingsScreenOf(const uint32_t* frame, int pitch, const Setting
     constexpr const char* TITLE = "SETTINGS";
     const int nameLeft = SCREEN_W / 2 - 150, valueLeft = SCREEN_W / 2 + 10;
     int y = std::max(0, (SCREEN_H - line * (count + 4)) / 2);
+    // The list on a darker panel, so it reads over the brightest walls.
+    const int panelTop = std::max(0, y - line / 2),
+              panelBottom = std::min(SCREEN_H, y + line * (count + 3) + line / 2);
+    for (int py = panelTop; py < panelBottom; ++py)
+        for (int px = 40; px < SCREEN_W - 40; ++px)
+            picture[py * SCREEN_W + px] = darken(darken(picture[py * SCREEN_W + px]));
     drawShadowed(TITLE, (SCREEN_W - textWidth(TITLE)) / 2, y, WORD_COLOUR);
     y += line * 2;
     for (int i = 0; i < count; ++i, y += line) {

@@ -54,7 +54,8 @@ void handleWindowKey(const SDL_KeyboardEvent& key) {
     // The player's choice of sound and screen is kept for the next start.
     if (isScreenToggle(key)) {
         toggleFullScreen();
-        currentSettings().windowed = !currentSettings().windowed;
+        screenWindowed() = !screenWindowed();
+        currentSettings().windowed = screenWindowed();
         saveSettings();
     } else if (isPauseKey(key)) {
         togglePlayerPause();

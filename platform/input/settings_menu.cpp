@@ -42,7 +42,7 @@ void describeRows() {
                   s.scale == PictureScale::Fit ? "fit" : "whole");
     std::snprintf(values[ROW_MUTE], sizeof values[ROW_MUTE], "%s", soundMuted() ? "muted" : "on");
     std::snprintf(values[ROW_SCREEN], sizeof values[ROW_SCREEN], "%s",
-                  s.windowed ? "window" : "full screen");
+                  screenWindowed() ? "window" : "full screen");
 }
 
 void close() {
@@ -91,7 +91,8 @@ void change(int direction) {
         break;
     case ROW_SCREEN:
         toggleFullScreen();
-        s.windowed = !s.windowed;
+        screenWindowed() = !screenWindowed();
+        s.windowed = screenWindowed();
         break;
     default:
         if (direction == 0) {

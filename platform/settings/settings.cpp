@@ -378,6 +378,11 @@ Settings& currentSettings() {
     return inForce;
 }
 
+bool& screenWindowed() {
+    static bool windowed = false;
+    return windowed;
+}
+
 void loadSettings() {
     const char* path = configPath(CONFIG_SETTINGS);
     if (!path) return;

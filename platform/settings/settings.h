@@ -77,6 +77,9 @@ bool writeSettingsFile(const Settings& settings, const char* path, const char* t
 
 // The settings in force in this run.
 Settings& currentSettings();
+// Whether the screen stands in a window now: --window holds for one run, so
+// the setting changes only when the player switches.
+bool& screenWindowed();
 // Loads the settings from the config folder into currentSettings(), saying
 // each problem on stderr as "tirlane: <path>: <problem>".
 void loadSettings();
