@@ -20,6 +20,7 @@ constexpr size_t LONGEST_LINE = 1000;
 constexpr int LONGEST_KEY_WORDS = 3;
 
 Settings inForce = defaultSettings();
+void (*saveObserver)(const char* path) = nullptr;
 
 std::string lineOf(int line) {
     return "line " + std::to_string(line) + ": ";
@@ -113,7 +114,7 @@ bool parseSpeed(const std::string& value, int& speed, std::string& why) {
     for (char c : value) digits = digits && c >= '0' && c <= '9';
     const long n = digits ? std::stol(value) : -1;
     if (n < SPEED_SLOWEST || n > SPEED_NORMAL) {
-        why = "speed must be a whole number from " + std::to_string(SPEED_SLOWEST) + " to " +
+        why = "must be a whole number from " + std::to_string(SPEED_SLOWEST) + " to " +
               std::to_string(SPEED_NORMAL);
         return false;
     }
@@ -126,7 +127,7 @@ bool parseYesNo(const std::string& value, bool& on, std::string& why) {
         on = value == "yes";
         return true;
     }
-    why = "the value must be yes or no";
+    why = "must be yes or no";
     return false;
 }
 
@@ -285,7 +286,7 @@ Settings parseSettings(const char* text, size_t size, std::vector<std::string>& 
             if (good)
                 s.scale = value == "fit" ? PictureScale::Fit : PictureScale::Whole;
             else
-                why = "scale must be whole or fit";
+                why = "must be whole or fit";
         }
         if (!known)
             problems.push_back(lineOf(number) + "no setting is named \"" + name + "\"");
@@ -395,5 +396,10 @@ void loadSettings() {
 void saveSettings() {
     const char* path = configPath(CONFIG_SETTINGS);
     if (!path || !prepareConfigFolder()) return;
-    writeSettingsFile(inForce, path, configPath(CONFIG_SETTINGS_TEMP));
+    if (writeSettingsFile(inForce, path, configPath(CONFIG_SETTINGS_TEMP)) && saveObserver)
+        saveObserver(path);
+}
+
+void setSettingsSaveObserver(void (*observer)(const char* path)) {
+    saveObserver = observer;
 }

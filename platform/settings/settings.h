@@ -83,5 +83,7 @@ bool& screenWindowed();
 // Loads the settings from the config folder into currentSettings(), saying
 // each problem on stderr as "tirlane: <path>: <problem>".
 void loadSettings();
-// Saves currentSettings() into the config folder (making it if need be).
+// Saves currentSettings() into the config folder (making it if need be),
+// then tells the observer (the page keeps the file in the browser's storage).
 void saveSettings();
+void setSettingsSaveObserver(void (*observer)(const char* path));
