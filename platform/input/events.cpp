@@ -202,6 +202,7 @@ void waitWhilePaused(bool withinCall) {
         else
             showPausedPicture();
     }
+    closeSettingsMenu();
     pauseCues(false);
 }
 

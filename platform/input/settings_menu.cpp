@@ -212,6 +212,10 @@ void showSettingsMenu() {
     if (picture) showPicture(picture, SCREEN_W);
 }
 
+void closeSettingsMenu() {
+    if (open) close();
+}
+
 void setSettingsApplier(void (*apply)()) {
     applier = apply;
 }

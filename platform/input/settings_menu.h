@@ -11,6 +11,8 @@ bool settingsMenuOpen();
 // True when the event opens the screen (S, or a pad's Y, in the pause).
 bool opensSettingsMenu(const SDL_Event& event);
 void openSettingsMenu();
+// Closes it, saving (the pause ended another way: the game is quitting).
+void closeSettingsMenu();
 // Handles one key or pad event while the screen is open; false for an event
 // it has no use for (the window's own, which the pause handles as ever).
 bool handleSettingsMenuEvent(const SDL_Event& event);
