@@ -17,7 +17,7 @@ constexpr const char* ROW_NAMES[ROW_COUNT] = {
     "Speed", "Scale", "Sound", "Screen"};
 constexpr int SPEED_STEP = 10;
 
-bool open = false;
+bool menuOpen = false;
 int chosen = 0;
 bool capturing = false; // waiting for the new key of the chosen action
 char message[96] = "";  // what became of the last key pressed
@@ -45,8 +45,8 @@ void describeRows() {
                   screenWindowed() ? "window" : "full screen");
 }
 
-void close() {
-    open = false;
+void closeAndSave() {
+    menuOpen = false;
     capturing = false;
     saveSettings();
     if (applier) applier();
@@ -115,7 +115,7 @@ bool isPadButton(const SDL_Event& event, SDL_GameControllerButton button) {
 } // namespace
 
 bool settingsMenuOpen() {
-    return open;
+    return menuOpen;
 }
 
 bool opensSettingsMenu(const SDL_Event& event) {
@@ -124,7 +124,7 @@ bool opensSettingsMenu(const SDL_Event& event) {
 }
 
 void openSettingsMenu() {
-    open = true;
+    menuOpen = true;
     chosen = 0;
     capturing = false;
     message[0] = '\0';
@@ -148,7 +148,7 @@ bool handleSettingsMenuEvent(const SDL_Event& event) {
         }
         switch (key) {
         case SDLK_ESCAPE:
-            close();
+            closeAndSave();
             break;
         case SDLK_UP:
             move(-1);
@@ -177,7 +177,7 @@ bool handleSettingsMenuEvent(const SDL_Event& event) {
     switch (event.cbutton.button) {
     case SDL_CONTROLLER_BUTTON_B:
     case SDL_CONTROLLER_BUTTON_BACK:
-        close();
+        closeAndSave();
         break;
     case SDL_CONTROLLER_BUTTON_DPAD_UP:
         move(-1);
@@ -213,7 +213,7 @@ void showSettingsMenu() {
 }
 
 void closeSettingsMenu() {
-    if (open) close();
+    if (menuOpen) closeAndSave();
 }
 
 void setSettingsApplier(void (*apply)()) {
