@@ -9,7 +9,7 @@
 #   TIRLANE_WINDOWS_SOURCES  + the Windows twins + the desktop window
 #   TIRLANE_WEB_SOURCES      + the POSIX twins + the page
 # The main functions are not in the lists: each program names its own.
-set(TIRLANE_ROOMS graphics audio input storage replay session window)
+set(TIRLANE_ROOMS graphics audio input settings storage replay session window)
 
 set(TIRLANE_SHARED_SOURCES "")
 file(GLOB TIRLANE_SHARED_SOURCES CONFIGURE_DEPENDS

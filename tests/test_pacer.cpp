@@ -76,14 +76,15 @@ struct FakeDisplay {
 // The window game's loop driven by the fake clock: each call waits, reads
 // the keys, works, and presents unless it draws nothing.
 struct Game {
+    explicit Game(int speed = 100) : pacer(clock, speed) {}
     FakeClock clock;
-    FramePacer pacer{clock};
+    FramePacer pacer;
     FakeDisplay display;
     uint64_t readAt = 0;  // when the last call read the keys
     uint64_t shownAt = 0; // when the last picture appeared
     long pictures = 0;
-    IdleCalls idleCalls;        // the loop's rule for calls that show nothing
-    long picturesAtRead = 0;    // pictures when the keys were last read
+    IdleCalls idleCalls;     // the loop's rule for calls that show nothing
+    long picturesAtRead = 0; // pictures when the keys were last read
 
     // The loop's wait before a call, told whether the last call showed anything.
     void readKeys() {
@@ -569,6 +570,31 @@ TEST(Pacer, BlockingSequenceKeepsItsPace) {
         ASSERT_TRUE(ticksAfter(start, game.shownAt, uint64_t(i) + 1)) << i;
     }
     EXPECT_EQ(game.pacer.lateFrames(), 0);
+}
+
+TEST(Pacer, SlowerSpeedsShowFewerPicturesASecondOnAnEvenBeat) {
+    // The speed is a percentage of the 60 calls a second; the pictures still
+    // fall on an even beat, one a call.
+    const struct {
+        int speed;
+        long perSecond;
+    } speeds[] = {{100, 60}, {90, 54}, {75, 45}, {50, 30}};
+    for (const auto& s : speeds) {
+        SCOPED_TRACE(s.speed);
+        Game game(s.speed);
+        game.play(10);
+        const uint64_t start = game.shownAt;
+        long shown = 0;
+        for (uint64_t previous = start; game.shownAt - start < 10 * SECOND; ++shown) {
+            game.call(300 * US);
+            const int64_t beat = int64_t(game.shownAt - previous) - int64_t(SECOND / s.perSecond);
+            ASSERT_LE(std::abs(beat), 40'000) << "picture " << shown;
+            previous = game.shownAt;
+        }
+        EXPECT_EQ(shown, s.perSecond * 10);
+        EXPECT_EQ(game.pacer.lateFrames(), 0);
+        EXPECT_EQ(game.pacer.droppedTicks(), 0);
+    }
 }
 
 TEST(Pacer, WaitSleepsMostAndSpinsOnlyTheLastStretch) {

@@ -9,3 +9,10 @@
 // margin before the tick on which the call's picture is shown; `next` says
 // how the last call went (a call that showed nothing leaves its tick).
 void waitToReadKeys(IdleCalls::Next next);
+
+// Before the window opens: the pace as a percentage of the normal 60 calls a
+// second (50 to 100).
+void setGameSpeed(int percent);
+// Sharp whole-factor scaling (false) or the largest picture that fits, its
+// pixels still sharp (true). At any time.
+void setPictureFit(bool fit);

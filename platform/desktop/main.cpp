@@ -19,12 +19,15 @@
 #include "platform/input/events.h"
 #include "platform/input/gamepads.h"
 #include "platform/input/pause.h"
+#include "platform/input/settings_menu.h"
 #include "platform/ports/display.h"
 #include "platform/ports/keyboard.h"
 #include "platform/ports/sound.h"
 #include "platform/replay/replay.h"
 #include "platform/replay/run_files.h"
 #include "platform/session/session.h"
+#include "platform/settings/settings.h"
+#include "platform/storage/files.h"
 #include "platform/storage/paths.h"
 #include "platform/window/front_end.h"
 #include "platform/window/window.h"
@@ -113,6 +116,11 @@ FrontEnd window() {
     return f;
 }
 
+// The settings screen's scale shows at once.
+void applySettings() {
+    setPictureFit(currentSettings().scale == PictureScale::Fit);
+}
+
 // Finds the pictures, sounds and the record's folder; when no folder holds
 // the pictures, says where it looked and plays on without them.
 void locateFiles() {
@@ -154,19 +162,38 @@ int main(int argc, char** argv) {
         SDL_SetError("no screen found (neither DISPLAY nor WAYLAND_DISPLAY is set)");
         return fail("cannot open the display");
     }
-    // Without gamepad support the keyboard still plays.
+    // The settings live beside the record or in the player's config folder,
+    // so the files are located first.
+    locateFiles();
+    loadSettings();
+    Settings& settings = currentSettings();
+    // Without gamepad support the keyboard still plays; the player's own pad
+    // descriptions come before the first pad is opened.
+    if (const char* pads = configPath(CONFIG_PAD_DATABASE); pads && isPlainFile(pads))
+        SDL_GameControllerAddMappingsFromFile(pads);
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
 
+    // A replay plays at the pace it was recorded at unless told otherwise.
+    const int speed = options.speed    ? options.speed
+                      : options.replay ? replay.speed
+                                       : settings.speed;
+    setGameSpeed(speed);
+    setRecordedSpeed(speed);
+    applySettings();
+    setSettingsApplier(applySettings);
+    // --window and --mute hold for this run; what the player then switches
+    // is kept from the state the run is in.
+    const bool fullScreen = options.fullScreen && !settings.windowed;
+    screenWindowed() = !fullScreen;
     const char* failure = nullptr;
-    if (!openWindow(options.fullScreen, &failure)) return fail(failure);
+    if (!openWindow(fullScreen, &failure)) return fail(failure);
     SDL_ShowCursor(SDL_DISABLE);
 
     // A back buffer that cannot be set up ends the program before its first
     // frame, with a reason the player can act on.
-    locateFiles();
     if (!initDisplay() || !initSurfaces()) return fail("cannot set up the back buffer");
     initPauseScreen();
-    setSoundMuted(options.mute);
+    setSoundMuted(options.mute || settings.muted);
     initSound(); // no audio device: the game runs silent
 
     SessionPlan plan;

@@ -6,6 +6,7 @@ struct Options {
     bool mute = false;
     const char* replay = nullptr;
     long stopAt = -1;
+    int speed = 0; // --speed for this run, 0 when not given
 };
 
 // Parses the command line; -1 to go on, else the status to exit with (after

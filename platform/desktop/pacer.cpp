@@ -9,8 +9,9 @@ uint64_t fromMicroseconds(uint64_t frequency, uint64_t us) {
 }
 } // namespace
 
-FramePacer::FramePacer(PacerClock& clock)
-    : clock(clock), frequency(clock.ticksPerSecond()), periodTicks(frequency / RATE),
+FramePacer::FramePacer(PacerClock& clock, int speed)
+    : clock(clock), speedPercent(uint64_t(std::clamp(speed, 50, 100))),
+      frequency(clock.ticksPerSecond()), periodTicks(frequency * 100 / (RATE * speedPercent)),
       stallTicks(frequency / 4), graceTicks(periodTicks / 2), leadTicks(periodTicks / 4),
       baseMargin(fromMicroseconds(frequency, PACER_MARGIN_BASE_US)),
       maxMargin(fromMicroseconds(frequency, PACER_MARGIN_MAX_US)),

@@ -69,7 +69,11 @@ class FramePacer {
     static constexpr long TRIAL_SKIP = 30;    // start-up flips the trial ignores
     static constexpr long JUDGED_FLIPS = 120; // flips per judgement of vsync
 
-    explicit FramePacer(PacerClock& clock);
+    // `speed` is the percentage of the normal pace (50 to 100): the ticks fall
+    // RATE * speed / 100 times a second. Only the pace changes, never a call.
+    // Slowed, the ticks no longer meet a 60 Hz display's vblanks, so the
+    // window leaves vsync off.
+    explicit FramePacer(PacerClock& clock, int speed = 100);
 
     // The loop, before it handles the events of a call: sleeps until the
     // margin before the next tick. `next` is the loop's rule for calls that
@@ -94,7 +98,9 @@ class FramePacer {
     long lateFrames() const { return lateCount; }      // pictures that missed their tick
 
   private:
-    uint64_t tickTime(uint64_t n) const { return origin + n * frequency / RATE; }
+    uint64_t tickTime(uint64_t n) const {
+        return origin + n * frequency * 100 / (uint64_t(RATE) * speedPercent);
+    }
     uint64_t flipTarget(uint64_t floor) const;
     void restartAt(uint64_t at);
     void judgeVsync(uint64_t interval);
@@ -102,6 +108,7 @@ class FramePacer {
     void growMargin(uint64_t by);
 
     PacerClock& clock;
+    uint64_t speedPercent;
     uint64_t frequency;
     uint64_t periodTicks;
     uint64_t stallTicks; // a picture later than this starts the clock afresh

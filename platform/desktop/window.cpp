@@ -62,8 +62,11 @@ void raisePriority() {
     SDL_SetThreadPriority(SDL_THREAD_PRIORITY_HIGH);
 }
 
+int gameSpeed = 100;
+bool pictureFit = false;
+
 FramePacer& pacer() {
-    static FramePacer framePacer(sdlClock());
+    static FramePacer framePacer(sdlClock(), gameSpeed);
     return framePacer;
 }
 
@@ -93,6 +96,7 @@ int windowFactor() {
 }
 
 bool displayRunsAt60Hz() {
+    if (gameSpeed != 100) return false; // slowed, the ticks miss the vblanks anyway
     SDL_DisplayMode mode;
     const int index = SDL_GetWindowDisplayIndex(window);
     if (index < 0 || SDL_GetCurrentDisplayMode(index, &mode) != 0) return false;
@@ -210,7 +214,7 @@ bool openWindow(bool fullScreen, const char** failure) {
     }
     // Sharp whole-factor scaling, centred; the rest of the screen is black.
     SDL_RenderSetLogicalSize(renderer, SCREEN_W, SCREEN_H);
-    SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
+    SDL_RenderSetIntegerScale(renderer, pictureFit ? SDL_FALSE : SDL_TRUE);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
 
     texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
@@ -235,6 +239,15 @@ void closeWindow() {
     texture = nullptr;
     renderer = nullptr;
     window = nullptr;
+}
+
+void setGameSpeed(int percent) {
+    gameSpeed = percent;
+}
+
+void setPictureFit(bool fit) {
+    pictureFit = fit;
+    if (renderer) SDL_RenderSetIntegerScale(renderer, fit ? SDL_FALSE : SDL_TRUE);
 }
 
 void toggleFullScreen() {

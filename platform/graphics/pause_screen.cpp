@@ -113,13 +113,54 @@ void releasePauseScreen() {
     layout = Layout{};
 }
 
-const uint32_t* pauseScreenOf(const uint32_t* frame, int pitch) {
-    if (!picture || !frame) return nullptr;
+namespace {
+
+void darkenInto(const uint32_t* frame, int pitch) {
     for (int y = 0; y < SCREEN_H; ++y) {
         const uint32_t* in = frame + y * pitch;
         uint32_t* out = picture.get() + y * SCREEN_W;
         for (int x = 0; x < SCREEN_W; ++x) out[x] = darken(in[x]);
     }
+}
+
+// Text with the board's night under it, as the word PAUSED has, so it reads
+// over the brightest walls.
+void drawShadowed(const char* text, int x, int y, Rgb colour) {
+    drawTextOnto(pictureSurface, text, x + 1, y + 1, SHADOW_COLOUR);
+    drawTextOnto(pictureSurface, text, x, y, colour);
+}
+
+} // namespace
+
+const uint32_t* settingsScreenOf(const uint32_t* frame, int pitch, const SettingsRow* rows,
+                                 int count, int chosen, const char* footer) {
+    if (!picture || !frame || !pictureSurface) return nullptr;
+    darkenInto(frame, pitch);
+    const int line = std::max(textHeight(), 1) + 9;
+    constexpr const char* TITLE = "SETTINGS";
+    const int nameLeft = SCREEN_W / 2 - 150, valueLeft = SCREEN_W / 2 + 10;
+    int y = std::max(0, (SCREEN_H - line * (count + 4)) / 2);
+    // The list on a darker panel, so it reads over the brightest walls.
+    const int panelTop = std::max(0, y - line / 2),
+              panelBottom = std::min(SCREEN_H, y + line * (count + 3) + line / 2);
+    for (int py = panelTop; py < panelBottom; ++py)
+        for (int px = 40; px < SCREEN_W - 40; ++px)
+            picture[py * SCREEN_W + px] = darken(darken(picture[py * SCREEN_W + px]));
+    drawShadowed(TITLE, (SCREEN_W - textWidth(TITLE)) / 2, y, WORD_COLOUR);
+    y += line * 2;
+    for (int i = 0; i < count; ++i, y += line) {
+        const Rgb colour = i == chosen ? WORD_COLOUR : HINT_COLOUR;
+        if (i == chosen) drawShadowed(">", nameLeft - 20, y, colour);
+        drawShadowed(rows[i].name, nameLeft, y, colour);
+        drawShadowed(rows[i].value, valueLeft, y, colour);
+    }
+    if (footer) drawShadowed(footer, (SCREEN_W - textWidth(footer)) / 2, y + line, HINT_COLOUR);
+    return picture.get();
+}
+
+const uint32_t* pauseScreenOf(const uint32_t* frame, int pitch) {
+    if (!picture || !frame) return nullptr;
+    darkenInto(frame, pitch);
     drawWord(layout.wordTop, SHADOW_SHIFT, SHADOW_COLOUR);
     drawWord(layout.wordTop, 0, WORD_COLOUR);
     if (pictureSurface)

@@ -13,3 +13,13 @@ void releasePauseScreen();
 // The paused picture of a frame (0x00RRGGBB, `pitch` pixels a row), 640 x 480
 // with a pitch of 640; null when there is no room for it.
 const uint32_t* pauseScreenOf(const uint32_t* frame, int pitch);
+
+// The settings screen over the same darkened frame: a title, one line a row
+// (its name, then its value), the chosen row in gold, and a line saying what
+// the keys do. Null when there is no room for it.
+struct SettingsRow {
+    const char* name;
+    const char* value;
+};
+const uint32_t* settingsScreenOf(const uint32_t* frame, int pitch, const SettingsRow* rows,
+                                 int count, int chosen, const char* footer);

@@ -8,58 +8,61 @@
 #include "platform/input/held_keys.h"
 #include "platform/input/key_queue.h"
 #include "platform/input/pause.h"
+#include "platform/input/settings_menu.h"
 #include "platform/ports/keyboard.h"
 #include "platform/ports/sound.h"
+#include "platform/settings/settings.h"
 #include "platform/window/window.h"
 
 namespace {
 
 void (*endWithinCall)() = nullptr;
 
-// The game's code for a key, or 0 for a key the game does not know.
+constexpr int GAME_CODES[GAME_ACTION_COUNT] = {KEY_UP, KEY_DOWN, KEY_LEFT, KEY_RIGHT, KEY_SPACE};
+
+// The game's code for a key, or 0 for a key the game does not know. The
+// player's keys reach the game as its own five, so a replay holds the game's
+// keys whatever the player pressed.
 int gameKeyCode(SDL_Keycode key) {
-    switch (key) {
-    case SDLK_ESCAPE:
-        return KEY_ESCAPE;
-    case SDLK_SPACE:
-        return KEY_SPACE;
-    case SDLK_LEFT:
-        return KEY_LEFT;
-    case SDLK_UP:
-        return KEY_UP;
-    case SDLK_RIGHT:
-        return KEY_RIGHT;
-    case SDLK_DOWN:
-        return KEY_DOWN;
-    default:
-        return 0;
-    }
+    if (key == SDLK_ESCAPE) return KEY_ESCAPE;
+    const int action = actionOfKey(currentSettings(), key);
+    return action >= 0 && action < GAME_ACTION_COUNT ? GAME_CODES[action] : 0;
+}
+
+bool isAction(const SDL_KeyboardEvent& key, SettingsAction action) {
+    return actionOfKey(currentSettings(), key.keysym.sym) == action;
 }
 
 bool isScreenToggle(const SDL_KeyboardEvent& key) {
-    return key.keysym.sym == SDLK_F11 ||
+    return isAction(key, ACTION_FULLSCREEN) ||
            ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) &&
             (key.keysym.mod & KMOD_ALT));
 }
 
 bool isPauseKey(const SDL_KeyboardEvent& key) {
-    return key.keysym.sym == SDLK_p || key.keysym.sym == SDLK_PAUSE;
+    return isAction(key, ACTION_PAUSE);
 }
 
 // Keys that act on the window, never on the game: handled at once, even
 // within a call.
 bool isWindowKey(const SDL_KeyboardEvent& key) {
-    return isScreenToggle(key) || isPauseKey(key) || key.keysym.sym == SDLK_m;
+    return isScreenToggle(key) || isPauseKey(key) || isAction(key, ACTION_MUTE);
 }
 
 void handleWindowKey(const SDL_KeyboardEvent& key) {
     if (key.state != SDL_PRESSED || key.repeat) return;
+    // The player's choice of sound and screen is kept for the next start.
     if (isScreenToggle(key)) {
         toggleFullScreen();
+        screenWindowed() = !screenWindowed();
+        currentSettings().windowed = screenWindowed();
+        saveSettings();
     } else if (isPauseKey(key)) {
         togglePlayerPause();
     } else {
         setSoundMuted(!soundMuted());
+        currentSettings().muted = soundMuted();
+        saveSettings();
     }
 }
 
@@ -183,12 +186,23 @@ void waitWhilePaused(bool withinCall) {
     while (gamePaused() && !quitRequested()) {
         SDL_Event event;
         if (!SDL_WaitEventTimeout(&event, 250)) continue;
-        if (withinCall)
+        // The settings screen takes the keys and pads while it is open; the
+        // window's own events (closing it, the focus) act as ever.
+        if (settingsMenuOpen() && handleSettingsMenuEvent(event)) {
+        } else if (!settingsMenuOpen() && opensSettingsMenu(event)) {
+            openSettingsMenu();
+        } else if (withinCall) {
             handleWithinCall(event, true);
-        else
+        } else {
             handleEvent(event);
-        if (gamePaused() && !quitRequested()) showPausedPicture();
+        }
+        if (!gamePaused() || quitRequested()) break;
+        if (settingsMenuOpen())
+            showSettingsMenu();
+        else
+            showPausedPicture();
     }
+    closeSettingsMenu();
     pauseCues(false);
 }
 

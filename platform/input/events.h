@@ -1,10 +1,13 @@
 // The window's events. Between calls every waiting event is handed over:
-// Escape, Space and the arrows reach the game (game_keys.h), and so do
-// gamepads (gamepads.h); closing the window is Escape. Within a call (at
+// Escape and the player's keys for the game's five (settings.h; Space and
+// the arrows unless changed) reach the game as those five (game_keys.h), and
+// so do gamepads (gamepads.h); closing the window is Escape. Within a call (at
 // every present, through the long sequences too) only what acts on the
 // window at once is handled: closing it (or SIGTERM) ends the game there,
-// saving as Escape does; P or Pause pauses, M mutes, Alt+Enter and F11
-// switch between full screen and a window, and losing the focus pauses. The
+// saving as Escape does; the pause keys (P or Pause) pause, the mute key (M)
+// mutes, Alt+Enter and the full screen key (F11) switch between full screen
+// and a window, and losing the focus pauses. Mute and full screen are kept
+// in the settings for the next start. The
 // game's keys wait, in order, until the call returns (key_queue.h). A display
 // change has the window judge vsync again.
 #pragma once
@@ -13,7 +16,8 @@ void handlePendingEvents();
 void handleEventsWithinCall();
 
 // While paused: shows the paused picture and handles events until the pause
-// ends or the game is to end. Within a call, Escape (or a gamepad's Back)
+// ends or the game is to end; S (or a pad's Y) opens the settings screen
+// (settings_menu.h) over it. Within a call, Escape (or a gamepad's Back)
 // too ends the game at once.
 void waitWhilePaused(bool withinCall);
 

@@ -3,6 +3,8 @@
 #include "platform/input/game_keys.h"
 #include "platform/input/held_keys.h"
 #include "platform/input/pad_mapper.h"
+#include "platform/input/pause.h"
+#include "platform/settings/settings.h"
 
 namespace {
 
@@ -60,14 +62,13 @@ void removeGamepad(SDL_JoystickID id) {
     *pad = Gamepad{};
 }
 
+// The player's buttons (pad.start, pad.end) first: a pad whose buttons lie
+// elsewhere still starts and ends the game.
 PadButton padButton(Uint8 button) {
+    const Settings& settings = currentSettings();
+    if (padButtonDoes(settings, PAD_START, button)) return PadButton::Start;
+    if (padButtonDoes(settings, PAD_END, button)) return PadButton::Back;
     switch (button) {
-    case SDL_CONTROLLER_BUTTON_A:
-        return PadButton::A;
-    case SDL_CONTROLLER_BUTTON_START:
-        return PadButton::Start;
-    case SDL_CONTROLLER_BUTTON_BACK:
-        return PadButton::Back;
     case SDL_CONTROLLER_BUTTON_DPAD_UP:
         return PadButton::DpadUp;
     case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
@@ -103,6 +104,11 @@ bool handleGamepadEvent(const SDL_Event& event) {
         return true;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP:
+        if (findGamepad(event.cbutton.which) &&
+            padButtonDoes(currentSettings(), PAD_PAUSE, event.cbutton.button)) {
+            if (event.type == SDL_CONTROLLERBUTTONDOWN) togglePlayerPause();
+            return true;
+        }
         if (Gamepad* pad = findGamepad(event.cbutton.which)) {
             send(*pad, pad->mapper.button(padButton(event.cbutton.button),
                                           event.cbutton.state == SDL_PRESSED));
@@ -120,7 +126,8 @@ bool handleGamepadEvent(const SDL_Event& event) {
 
 bool isGamepadBack(const SDL_Event& event) {
     return event.type == SDL_CONTROLLERBUTTONDOWN &&
-           event.cbutton.button == SDL_CONTROLLER_BUTTON_BACK && findGamepad(event.cbutton.which);
+           padButtonDoes(currentSettings(), PAD_END, event.cbutton.button) &&
+           findGamepad(event.cbutton.which);
 }
 
 void closeGamepads() {

@@ -28,6 +28,7 @@ struct Recorder {
     size_t maxEvents = 0, maxReads = 0, maxChecks = 0;
     size_t eventCount = 0, readCount = 0, checkCount = 0;
     bool on = false;
+    int speed = 100;
     long quitCall = -1, quitFlip = -1;
     long truncatedAt = -1;
     ReplayState truncatedState{};

@@ -130,6 +130,13 @@ bool readHashLine(char* text, Replay& replay, bool& ended, std::string& why) {
             why = std::string("recorded by Tirlane ") + a + ", this is Tirlane " + TIRLANE_VERSION;
             return false;
         }
+    } else if (std::strcmp(word, "speed") == 0) {
+        long speed = 0;
+        if (!parseCount(a, speed) || speed < 50 || speed > 100 || b) {
+            why = "bad speed line";
+            return false;
+        }
+        replay.speed = int(speed);
     } else if (std::strcmp(word, "check") == 0) {
         ReplayCheck check{};
         if (!parseCall(a, check.call) || check.call < 1 || !parseHex16(b, check.digest) || extra) {

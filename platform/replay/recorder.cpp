@@ -38,8 +38,18 @@ void recordCallStart(long call) {
     rec.callStarted = true;
 }
 
+namespace {
+int recordedSpeed = 100;
+} // namespace
+
+void setRecordedSpeed(int percent) {
+    recordedSpeed = percent;
+    rec.speed = percent;
+}
+
 void startRecording(size_t maxEvents, size_t maxReads, size_t maxChecks) {
     rec = Recorder{};
+    rec.speed = recordedSpeed;
     restartRun();
     rec.events.reset(new (std::nothrow) KeyEvent[maxEvents]);
     rec.reads.reset(new (std::nothrow) HiscoreRead[maxReads]);

@@ -6,6 +6,7 @@
 //
 //   # tirlane replay 1            the format; always the first line
 //   # game 1.0.0                  the game that recorded it
+//   # speed 50                    the pace, in percent, when slower than normal
 //   # hiscore start 990           the value read at start-up, before call 0
 //   5 down 32                     key events, delivered before call 5
 //   # hiscore 4679 990            a value read during call 4679 (a title set-up)
@@ -69,6 +70,7 @@ struct Replay {
     long quitCall = -1, quitFlip = -1; // a close within a call
     long truncatedAt = -1;
     long crashedAt = -1;
+    int speed = 100; // the pace it was played at, in percent of the normal
     ReplayState end{};
 };
 
@@ -88,6 +90,9 @@ long replayFlips();
 // for it stops being recorded (before the call that would not fit), which
 // the file then says, and the game plays on.
 void startRecording(size_t maxEvents, size_t maxReads, size_t maxChecks);
+// The pace of the run being recorded, in percent (100 unless slowed): only
+// the pace, so the replay plays back at any speed.
+void setRecordedSpeed(int percent);
 bool recording();
 // A key event as the game's key handling is about to receive it. Events that
 // change nothing (a repeat of the key already held, the release of a key

@@ -54,6 +54,7 @@ template <class Out> bool formatRecording(Out&& out, bool crashed) {
     Line line;
     line.put("# tirlane replay ").number(REPLAY_FORMAT).put("\n# game ").put(TIRLANE_VERSION);
     line.put("\n");
+    if (rec.speed != 100) line.put("# speed ").number(rec.speed).put("\n");
     if (!out(line.text, line.n)) return false;
     size_t e = 0, r = 0, c = 0;
     // Each stream's next call, LONG_MAX once it is done with.

@@ -17,6 +17,10 @@ std::string realFolder(const std::string& folder);
 // when the player has none.
 std::string playerDataFolder();
 
+// The player's config folder for the game's settings, named but not made;
+// "" when the player has none.
+std::string playerConfigFolder();
+
 // Where an installed game's pictures and sounds are, from the folder of the
 // executable (ending in a separator).
 std::string installedDataFolder(const std::string& executableFolder);

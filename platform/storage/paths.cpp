@@ -26,6 +26,13 @@ bool installed = false;
 char recordPaths[RECORD_FILE_COUNT][PATH_MAX] = {"Score", "Score.new", "last.replay",
                                                  "record.replay", "replay.new"};
 
+constexpr const char* configNames[CONFIG_FILE_COUNT] = {"settings.ini", "settings.new",
+                                                        "gamecontrollerdb.txt"};
+std::string config;
+bool configKept = true;
+char configPaths[CONFIG_FILE_COUNT][PATH_MAX] = {"settings.ini", "settings.new",
+                                                 "gamecontrollerdb.txt"};
+
 void makeRecordPaths() {
     for (int i = 0; i < RECORD_FILE_COUNT; ++i) {
         const int n =
@@ -71,14 +78,19 @@ FilesLayout locateGameFilesFrom(const char* executableFolder) {
     if (installedAssets.empty() || !holdsPictures(installedAssets)) {
         if (holdsAllPictures("")) {
             useGameFolders("", "");
+            useConfigFolder("");
             return FilesLayout::Portable;
         }
         const std::string player = playerDataFolder();
         useGameFolders("", player.empty() ? nullptr : player.c_str());
+        const std::string settings = playerConfigFolder();
+        useConfigFolder(settings.empty() ? nullptr : settings.c_str());
         return FilesLayout::NotFound;
     }
     const std::string player = playerDataFolder();
     useGameFolders(installedAssets.c_str(), player.empty() ? nullptr : player.c_str());
+    const std::string settings = playerConfigFolder();
+    useConfigFolder(settings.empty() ? nullptr : settings.c_str());
     installed = true;
     return FilesLayout::Installed;
 }
@@ -145,4 +157,29 @@ bool prepareRecordFolder() {
     if (!recordsKept) return false;
     if (records.empty()) return true;
     return makeFolders(records.c_str());
+}
+
+void useConfigFolder(const char* folder) {
+    configKept = folder != nullptr;
+    config = withSlash(folder ? folder : "");
+    for (int i = 0; i < CONFIG_FILE_COUNT; ++i) {
+        const int n =
+            std::snprintf(configPaths[i], PATH_MAX, "%s%s", config.c_str(), configNames[i]);
+        if (n < 0 || n >= PATH_MAX) configKept = false;
+    }
+}
+
+const std::string& configFolder() {
+    return config;
+}
+
+const char* configPath(ConfigFile file) {
+    if (!configKept || file < 0 || file >= CONFIG_FILE_COUNT) return nullptr;
+    return configPaths[file];
+}
+
+bool prepareConfigFolder() {
+    if (!configKept) return false;
+    if (config.empty()) return true;
+    return makeFolders(config.c_str());
 }

@@ -61,3 +61,16 @@ enum RecordFile {
 const char* recordPath(RecordFile file);
 // Makes the record folder if it is not there yet; false when it cannot be made.
 bool prepareRecordFolder();
+
+// The player's settings: beside the record in a portable folder, otherwise in
+// the player's config folder ($XDG_CONFIG_HOME/tirlane/, by default
+// ~/.config/tirlane/; %APPDATA%\tirlane\ on Windows). Named when the folders
+// are, so saving a change during play allocates nothing.
+enum ConfigFile { CONFIG_SETTINGS, CONFIG_SETTINGS_TEMP, CONFIG_PAD_DATABASE, CONFIG_FILE_COUNT };
+// Names the config folder outright ("" the working directory, null none).
+void useConfigFolder(const char* folder);
+const std::string& configFolder();
+// The path, or null when there is nowhere to keep settings.
+const char* configPath(ConfigFile file);
+// Makes the config folder if it is not there yet; false when it cannot be made.
+bool prepareConfigFolder();

@@ -21,8 +21,10 @@
 #include "platform/ports/keyboard.h"
 #include "platform/ports/sound.h"
 #include "platform/session/session.h"
+#include "platform/settings/settings.h"
 #include "platform/storage/paths.h"
 #include "platform/web/record_store.h"
+#include "platform/web/settings_store.h"
 #include "platform/web/test_hooks.h"
 #include "platform/web/window_web.h"
 #include "platform/window/front_end.h"
@@ -147,6 +149,8 @@ bool startAgain() {
     liftPlayerPause();         // a game ended while paused: the new one starts playing
     forgetWaitingKeyChanges(); // keys pressed in the last game's last call stay there
     clearQuitRequest();
+    restoreSettings(configPath(CONFIG_SETTINGS)); // the panel's changes take hold
+    loadSettings();
     return initDisplay() && initSurfaces();
 }
 
@@ -166,6 +170,11 @@ int main() {
     useGameFolders(ASSET_FOLDER, RECORD_FOLDER);
     if (prepareRecordFolder()) restoreRecord(recordPath(RECORD_SCORE));
     setSaveObserver(onSave);
+    // The settings (the page's panel writes them too) sit beside the record.
+    useConfigFolder(RECORD_FOLDER);
+    restoreSettings(configPath(CONFIG_SETTINGS));
+    loadSettings();
+    setSettingsSaveObserver(keepSettings);
 
     testing = readTestRun(test);
     setPacing(test.paced);
@@ -177,7 +186,8 @@ int main() {
     if (!openWindow(false, &failure)) return fail(failure);
     if (!initDisplay() || !initSurfaces()) return fail("cannot set up the back buffer");
     initPauseScreen(); // without it the pause shows the last frame as it is
-    initSound();       // silent until the first key press lets the page play sound
+    setSoundMuted(currentSettings().muted);
+    initSound(); // silent until the first key press lets the page play sound
 
     for (;; ++session) {
         play();

@@ -140,6 +140,10 @@ int report(const SessionEnd& end) {
         std::printf("end %s\n", describeReplayState(currentReplayState(end.calls)).c_str());
     }
     std::fflush(stdout);
+    // A slowed run replays the same calls: its pace is said, never checked.
+    if (replay.speed != 100)
+        std::fprintf(stderr, "tirlane-headless: %s: recorded at speed %d\n", options.replay,
+                     replay.speed);
     if (end.difference.empty()) return 0;
     std::fprintf(stderr, "tirlane-headless: %s: does not replay: %s\n", options.replay,
                  end.difference.c_str());

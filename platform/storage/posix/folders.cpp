@@ -33,6 +33,19 @@ std::string playerDataFolder() {
     return withSlash(home) + ".local/share/tirlane/";
 }
 
+// $XDG_CONFIG_HOME/tirlane/, by default ~/.config/tirlane/.
+std::string playerConfigFolder() {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    if (configHome && configHome[0] == '/') return withSlash(configHome) + "tirlane/";
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = getpwuid(getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/') return {};
+    return withSlash(home) + ".config/tirlane/";
+}
+
 // <prefix>/share/tirlane/, from <prefix>/bin/: a moved prefix still finds
 // its data.
 std::string installedDataFolder(const std::string& executableFolder) {

@@ -64,6 +64,11 @@ std::string playerDataFolder() {
     return folder;
 }
 
+// Windows keeps settings in the same roaming folder as the records.
+std::string playerConfigFolder() {
+    return playerDataFolder();
+}
+
 // Unpacked from its zip, the game keeps its pictures and sounds beside the
 // program.
 std::string installedDataFolder(const std::string& executableFolder) {
