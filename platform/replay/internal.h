@@ -43,6 +43,10 @@ extern Recorder rec;
 // A call is about to begin (recorder.cpp): a check line when one is due.
 void recordCallStart(long call);
 
+// One '#' line of a replay file, after the '#' (hash_lines.cpp). False with
+// the reason for a malformed known line; `ended` once the end line is read.
+bool readHashLine(char* text, Replay& replay, bool& ended, std::string& why);
+
 // A replay playing has come through `calls` calls (playback.cpp): its check
 // line there, if it has one, must match the run's digest.
 void checkPlaybackAt(long calls);
