@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "game/state.h"
@@ -53,11 +52,12 @@ EM_JS(void, offerReplay, (const char* text), {
 });
 
 // The file in the page's file system the page asked to be played (the
-// request is taken), or an empty string.
-EM_JS(char*, takeReplayRequest, (), {
-    var path = Module.tirlaneReplayRequest || "";
+// request is taken), into `path`; false when there is none.
+EM_JS(int, takeReplayRequest, (char* path, int size), {
+    var asked = Module.tirlaneReplayRequest || "";
     Module.tirlaneReplayRequest = null;
-    return stringToNewUTF8(path);
+    stringToUTF8(asked, path, size);
+    return asked.length > 0 ? 1 : 0;
 });
 
 // Tells the page a replay is playing (or not), or why one cannot be played.
@@ -148,12 +148,10 @@ FrontEnd page() {
 // Reads the replay the page asked for, if any; false (the page told why)
 // when there is none or it cannot be played.
 bool replayRequested() {
-    char* path = takeReplayRequest();
-    const std::string file = path;
-    std::free(path);
-    if (file.empty()) return false;
+    char path[256];
+    if (!takeReplayRequest(path, sizeof path)) return false;
     std::string error;
-    if (readReplay(file.c_str(), replay, error)) return true;
+    if (readReplay(path, replay, error)) return true;
     showReplaying(0, error.c_str());
     return false;
 }
