@@ -4,22 +4,26 @@
 // sound, then runs the game's session (platform/session/session.h) as the
 // desktop does, each frame's flips waiting for the display's refreshes. A page cannot quit: once
 // Escape has saved and released the display, the page shows that the game has ended, and its button
-// (or Space) starts the game afresh in the same page.
+// (or Space) starts the game afresh in the same page. Every game is recorded as the desktop records
+// it, and the end card offers its replay; a replay the page was given is played instead of a game.
 #include <SDL.h>
 #include <emscripten.h>
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <string>
 
 #include "game/state.h"
 #include "platform/graphics/pause_screen.h"
 #include "platform/input/events.h"
+#include "platform/input/game_keys.h"
 #include "platform/input/key_queue.h"
 #include "platform/input/pause.h"
 #include "platform/ports/display.h"
 #include "platform/ports/hiscore.h"
 #include "platform/ports/keyboard.h"
 #include "platform/ports/sound.h"
+#include "platform/replay/replay.h"
 #include "platform/session/session.h"
 #include "platform/settings/settings.h"
 #include "platform/storage/paths.h"
@@ -43,6 +47,30 @@ EM_JS(int, takeStartAgain, (), {
     Module.tirlaneStartAgain = false;
     return asked ? 1 : 0;
 });
+
+// Hands the page the replay of the game that just ended, for its end card.
+EM_JS(void, offerReplay, (const char* text), {
+    if (Module.tirlaneOfferReplay) Module.tirlaneOfferReplay(UTF8ToString(text));
+});
+
+// The file in the page's file system the page asked to be played (the
+// request is taken), into `path`; false when there is none.
+EM_JS(int, takeReplayRequest, (char* path, int size), {
+    var asked = Module.tirlaneReplayRequest || "";
+    Module.tirlaneReplayRequest = null;
+    stringToUTF8(asked, path, size);
+    return asked.length > 0 ? 1 : 0;
+});
+
+// Tells the page a replay is playing (or not), or why one cannot be played.
+EM_JS(void, showReplaying, (int on, const char* error), {
+    if (Module.tirlaneShowReplaying) Module.tirlaneShowReplaying(on !== 0, UTF8ToString(error));
+});
+
+// Tells the page the game is paused or playing on (the screen may sleep while paused).
+EM_JS(void, showPaused, (int paused), {
+    if (Module.tirlaneShowPaused) Module.tirlaneShowPaused(paused !== 0);
+});
 // clang-format on
 
 namespace {
@@ -51,6 +79,15 @@ namespace {
 // "Score" while the page is open.
 constexpr const char* ASSET_FOLDER = "/game/";
 constexpr const char* RECORD_FOLDER = "/record/";
+
+// Room for a game's recording, made once; the same as the window game's.
+constexpr RecordingRoom RECORDING = {
+    1 << 20, // key events: hours of the busiest play
+    1 << 16, // hiscore reads: a title set-up every minute and more
+    1 << 17, // check lines: two weeks of play
+};
+Replay replay;
+bool replayShown = false; // a replay played, until the next game starts: nothing of it is saved
 
 WebTestRun test;
 bool testing = false;
@@ -86,10 +123,17 @@ void afterCall(long call) {
 // it draws and shows nothing and returns at once, and no call follows.
 void endedWithinCall(const SessionEnd&) {}
 
+void holdWhilePaused(bool withinCall) {
+    if (!gamePaused()) return;
+    showPaused(1);
+    waitWhilePausedInPage(withinCall);
+    showPaused(0);
+}
+
 FrontEnd page() {
     FrontEnd f = windowFrontEnd();
     f.waitForTurn = waitForTurn;
-    f.holdWhilePaused = waitWhilePausedInPage;
+    f.holdWhilePaused = holdWhilePaused;
     f.beforeCall = beforeCall;
     f.afterCall = afterCall;
     f.endedWithinCall = endedWithinCall;
@@ -103,15 +147,42 @@ FrontEnd page() {
     for (;;) waitForRefresh();
 }
 
-// One game from its start to Escape (the page's test keys go to the first).
+// Reads the replay the page asked for, if any; false (the page told why)
+// when there is none or it cannot be played.
+bool replayRequested() {
+    char path[256];
+    if (!takeReplayRequest(path, sizeof path)) return false;
+    std::string error;
+    if (readReplay(path, replay, error)) return true;
+    showReplaying(0, error.c_str());
+    return false;
+}
+
+// One game from its start to Escape (the page's test keys go to the first),
+// recorded; or a replay, played to its end or until Escape, with only
+// Escape, P and M acting and nothing saved.
 void play() {
     SessionPlan plan;
     if (testing) {
         plan.calls = test.calls;
         if (session == 0) plan.keys = &test.events;
     }
+    if (replayRequested()) {
+        plan.playback = &replay;
+        plan.keys = &replay.events;
+        showReplaying(1, "");
+        replayShown = true;
+        const SessionEnd end = runSession(page(), plan);
+        stopPlayback();
+        ignoreGameKeys(false);
+        showReplaying(0, end.difference.c_str());
+        if (!quitRequested()) releaseDisplay(); // played to its end: as if Escape had ended it
+        return;
+    }
+    plan.recording = RECORDING;
     runSession(page(), plan);
     if (!quitRequested()) stopTestRun();
+    offerReplay(recordingText().c_str());
 }
 
 // Whether Space (or a gamepad's A or Start, which play as Space) was pressed
@@ -145,6 +216,7 @@ void waitForStartAgain() {
 }
 
 bool startAgain() {
+    replayShown = false;
     resetGameState();          // the key that asked is not held on the title
     liftPlayerPause();         // a game ended while paused: the new one starts playing
     forgetWaitingKeyChanges(); // keys pressed in the last game's last call stay there
@@ -160,7 +232,16 @@ bool startAgain() {
 // that moment, as closing the window does on the desktop. The page calls this
 // while the game waits for a refresh, never inside a frame's own work.
 extern "C" EMSCRIPTEN_KEEPALIVE void tirlaneLeavePage() {
-    if (!quitRequested() && game.score == game.hiscore) saveHiscore();
+    if (!replayShown && !quitRequested() && game.score == game.hiscore) saveHiscore();
+}
+
+// The page hidden (another tab, the phone locked) pauses the game as a window
+// losing the focus does, and keeps the record as leaving the page does; shown
+// again, it plays on, and the refresh pacer starts its clock afresh rather
+// than catching up.
+extern "C" EMSCRIPTEN_KEEPALIVE void tirlanePageHidden(int hidden) {
+    if (hidden) tirlaneLeavePage();
+    setPause(PauseReason::Focus, hidden != 0);
 }
 
 int main() {

@@ -17,6 +17,7 @@ const CHROMIUM_FLAGS = [
 const TYPES = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
   '.data': 'application/octet-stream', '.txt': 'text/plain; charset=utf-8',
+  '.webmanifest': 'application/manifest+json', '.png': 'image/png',
 };
 
 // Serves the folder's files (GET only) on 127.0.0.1 at a free port.
@@ -33,7 +34,12 @@ async function serve(folder) {
     fs.createReadStream(file).pipe(response);
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+  // The loopback address is a secure origin, where a page may run a service worker.
+  const close = () => {
+    server.close();
+    server.closeAllConnections();
+  };
+  return { url: `http://127.0.0.1:${server.address().port}/`, close };
 }
 
 async function launch() {
@@ -55,14 +61,14 @@ async function launch() {
 // Opens the page in a context of its own (its own storage) with the test
 // settings the game reads at start-up; `before` runs in the page before its
 // own scripts (to take storage away, say).
-async function openGame(context, url, test, before) {
+async function openGame(context, url, test, before, device) {
   const page = await context.newPage();
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(error.message));
   page.on('console', (message) => {
     if (message.type() === 'error') page.errors.push(message.text());
   });
-  await page.setViewport({ width: 1300, height: 1000 });
+  await page.setViewport(device || { width: 1300, height: 1000 });
   if (before) await page.evaluateOnNewDocument(before);
   await page.evaluateOnNewDocument((settings) => { window.tirlaneTest = settings; }, test);
   await page.goto(url);

@@ -74,7 +74,7 @@ def main():
     for size, png in pngs:
         write(os.path.join(icons, f"tirlane-{size}.png"), png)
     # Windows shows the 16, 32, 48 and 256 pixel ones.
-    write(os.path.join(icons, "tirlane.ico"), encode_ico([p for p in pngs if p[0] != 64 and p[0] != 128]))
+    write(os.path.join(icons, "tirlane.ico"), encode_ico([p for p in pngs if p[0] in (16, 32, 48, 256)]))
     if not args.no_sound:
         for name, samples in render_sounds().items():
             write(os.path.join(args.out, name), encode_wav(samples))

@@ -8,7 +8,8 @@ import sprites
 from canvas import Canvas
 from palette import KEY, PALETTE
 
-SIZES = (16, 32, 48, 64, 128, 256)
+# 192 and 512: the web app's icons, for phones' home screens.
+SIZES = (16, 32, 48, 64, 128, 192, 256, 512)
 
 
 def _scene():
