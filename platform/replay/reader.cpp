@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 #include "game/keys.h"
 #include "platform/replay/internal.h"
@@ -99,14 +98,18 @@ bool readReplay(const char* path, Replay& replay, std::string& error) {
     std::string whole(static_cast<size_t>(size), '\0');
     const size_t got = std::fread(whole.data(), 1, whole.size(), file);
     std::fclose(file);
+    const bool readError = got != whole.size();
     whole.resize(got);
-    std::istringstream f(whole);
     constexpr size_t LONGEST_LINE = 500;
-    std::string text;
     long lineNo = 0;
     bool ended = false, ok = true;
     std::string why;
-    while (ok && std::getline(f, text)) {
+    size_t at = 0;
+    while (ok && at < whole.size()) {
+        const size_t newline = whole.find('\n', at);
+        const bool complete = newline != std::string::npos;
+        const std::string text = whole.substr(at, (complete ? newline : whole.size()) - at);
+        at = complete ? newline + 1 : whole.size();
         ++lineNo;
         const size_t length = text.size();
         if (text.find('\0') != std::string::npos) {
@@ -115,7 +118,7 @@ bool readReplay(const char* path, Replay& replay, std::string& error) {
             ok = false;
             break;
         }
-        if (f.eof()) {
+        if (!complete) {
             // Every line the game writes ends with a newline.
             why = "cut short: the last line is incomplete";
             ok = false;
@@ -153,7 +156,6 @@ bool readReplay(const char* path, Replay& replay, std::string& error) {
             ok = readKeyLine(p, replay, why);
         }
     }
-    const bool readError = f.bad();
     const std::string where = std::string(path) + ":" + std::to_string(lineNo) + ": ";
     if (!ok) {
         error = where + why;

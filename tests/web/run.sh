@@ -14,7 +14,7 @@ headless="$(realpath "${2:?$usage}")"
 [ -x "$headless" ] || { echo "web tests: $headless is not the headless runner" >&2; exit 1; }
 
 install="$here/../../tools/install-deps.sh"
-"$install" chromium
+"$install" chromium firefox-esr
 command -v node >/dev/null || "$install" nodejs
 command -v npm >/dev/null || "$install" npm
 
