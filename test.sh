@@ -24,6 +24,9 @@ fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
+# The browser build: the site built with emscripten (its libraries once, into
+# the library cache). Before the suite, whose board test watches a run in it.
+tools/web/build.sh build-web
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
@@ -32,9 +35,7 @@ ctest --test-dir build --output-on-failure -j"$(nproc)"
 tools/windows/build.sh build-win
 bash tests/windows/run.sh build-win/tirlane-*-win64.zip build-win build/tirlane-headless
 
-# The browser build: the site built with emscripten (its libraries once, into
-# the library cache), then played in headless Chromium against the runner.
-tools/web/build.sh build-web
+# The site played in headless Chromium (and Firefox ESR) against the runner.
 bash tests/web/run.sh build-web/site build/tirlane-headless
 
 # The hiscore and BMP fuzzers, a minute each, when clang is at hand.

@@ -4,7 +4,7 @@
 const assert = require('assert');
 const fs = require('fs');
 const path = require('path');
-const { launch } = require(path.join(__dirname, '..', 'web', 'browser.js'));
+const { launch, openGame, waitForState } = require(path.join(__dirname, '..', 'web', 'browser.js'));
 
 const BOARD = process.env.TIRLANE_BOARD_URL;
 const FORM_NAME = 'a&amp;b "c" \'d\' <i>';
@@ -55,9 +55,37 @@ async function main() {
       assert.match(await replay.text(), /^# tirlane replay 1\n/);
     }
     assert.deepStrictEqual(dialogs, [], 'a name ran a script');
+
+    // The winning game sent to the board: its watch link plays the board's
+    // own copy of it in the web build, through the victory to its last call,
+    // where the page finds it ended as the replay says (unpaced, so the test
+    // need not sit through nine minutes of play).
+    if (process.env.TIRLANE_WIN_REPLAY) await watchTheWinningGame(browser);
   } finally {
     await browser.close();
   }
+}
+
+async function watchTheWinningGame(browser) {
+  const sent = await fetch(new URL('/api/runs?name=winner', BOARD), {
+    method: 'POST',
+    headers: { 'Content-Type': 'text/plain' },
+    body: fs.readFileSync(process.env.TIRLANE_WIN_REPLAY),
+  });
+  assert.strictEqual(sent.status, 201);
+  const { id, score } = await sent.json();
+  assert.strictEqual(score, 27800);
+  const board = await browser.newPage();
+  await board.goto(BOARD);
+  const watch = await board.$eval(`#board tr[data-run="${id}"] a.watch`, (a) => a.href);
+  const page = await openGame(browser.defaultBrowserContext(), watch, { pacing: 0 });
+  const lastCall = String(Number(process.env.TIRLANE_WIN_CALLS) - 1);
+  const end = await waitForState(page, (state) => state.call === lastCall, 300,
+    'the replay to play through the victory');
+  assert.strictEqual(end.hiscore, '27800', 'the replay did not reach the victory');
+  await page.waitForFunction(() => document.getElementById('ended').classList.contains('shown'));
+  assert.strictEqual(await page.$eval('#ended-text', (p) => p.textContent), 'The replay has ended.');
+  assert.deepStrictEqual(page.errors, []);
 }
 
 main().catch((error) => {

@@ -53,7 +53,17 @@ for path in "/play/../secret.txt" "/play/%2e%2e/secret.txt" "/play/..%2fsecret.t
     ! grep -q "root:\|not for the web" "$WORK/got" || fail "$path left the site's folder"
 done
 
-TIRLANE_BOARD_URL="http://127.0.0.1:$PORT/" TIRLANE_SITE="$SITE" \
+# With the real web build, the winning game is watched through its link too.
+watch=()
+if [ ! -f "$SITE/tirlane.wasm" ]; then
+    echo "page: no web build in $SRC/build-web: the watch link is checked, not played" >&2
+else
+    win_calls=30867 # the calls the winning game was made for
+    (cd "$WORK/runs" && "$HEADLESS" --calls $win_calls --input "$SRC/tests/data/win.txt" \
+        --write-replay watch.replay) || fail "cannot write the winning game's replay"
+    watch=(TIRLANE_WIN_REPLAY="$WORK/runs/watch.replay" TIRLANE_WIN_CALLS=$win_calls)
+fi
+env "${watch[@]}" TIRLANE_BOARD_URL="http://127.0.0.1:$PORT/" TIRLANE_SITE="$SITE" \
     TIRLANE_FORM_REPLAY="$WORK/runs/short3.replay" NODE_PATH="$WEB/node_modules" \
     node "$SRC/tests/server/page.js" || fail "the board's page in Chromium"
 echo "PASS"
