@@ -188,8 +188,7 @@ Verdict verifyReplay(const std::string& runner, const std::string& replay,
 
     if (timedOut) {
         v.kind = Verdict::REFUSED;
-        v.error = "the replay took more than " + std::to_string(limits.wallSeconds) +
-                  " s to check";
+        v.error = "the replay took more than " + std::to_string(limits.wallSeconds) + " s to check";
         return v;
     }
     if (WIFSIGNALED(status)) {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "game/state.h"
-#include "platform/ports/display.h"
 #include "platform/graphics/text.h"
+#include "platform/ports/display.h"
 #include "render/board.h"
 #include "render/figures.h"
 #include "render/hud.h"

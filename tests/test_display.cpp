@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ports/display.h"
 #include "platform/graphics/text.h"
+#include "platform/ports/display.h"
 #include "tests/scratch.h"
 
 namespace fs = std::filesystem;

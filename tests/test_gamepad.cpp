@@ -7,8 +7,8 @@
 #include "game/state.h"
 #include "platform/input/events.h"
 #include "platform/input/gamepads.h"
-#include "platform/input/pause.h"
 #include "platform/input/pad_mapper.h"
+#include "platform/input/pause.h"
 #include "platform/ports/keyboard.h"
 #include "support.h"
 

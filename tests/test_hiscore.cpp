@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "game/state.h"
-#include "platform/storage/files.h"
 #include "platform/ports/hiscore.h"
+#include "platform/storage/files.h"
 #include "tests/scratch.h"
 
 namespace fs = std::filesystem;

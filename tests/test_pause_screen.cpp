@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/ports/display.h"
 #include "platform/graphics/pause_screen.h"
 #include "platform/graphics/text.h"
+#include "platform/ports/display.h"
 #include "tests/support.h"
 
 namespace fs = std::filesystem;

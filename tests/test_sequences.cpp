@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "game/state.h"
+#include "platform/graphics/text.h"
 #include "platform/ports/display.h"
 #include "platform/ports/sound.h"
-#include "platform/graphics/text.h"
 #include "render/banners.h"
 #include "render/hud.h"
 #include "tests/render_support.h"

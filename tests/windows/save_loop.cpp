@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/storage/files.h"
 #include "platform/ports/hiscore.h"
+#include "platform/storage/files.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
