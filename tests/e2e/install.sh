@@ -19,26 +19,10 @@ BUILD=$(dirname "$GAME")
 TOOLS="$SRC/tests/e2e/window_tools.py"
 APP_ID=org.tirlane.Tirlane
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in cmake cpack dpkg-deb Xvfb xdotool import python3 timeout desktop-file-validate \
-    appstreamcli lintian; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (./test.sh installs it)"
-done
-
-WORK=$(mktemp -d /tmp/tirlane-install-XXXXXX)
-XVFB_PID=""
-GAME_PID=""
-cleanup() {
-    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
+source "$SRC/tests/e2e/window_test.bash"
+need_tools cmake cpack dpkg-deb Xvfb xdotool import python3 timeout desktop-file-validate \
+    appstreamcli lintian
+make_work install
 
 # --- Installing, and what was installed.
 PREFIX="$WORK/prefix"
@@ -93,8 +77,7 @@ status=0
 echo "ok: without pictures: $(cat "$lost/stderr.txt")"
 
 # --- A virtual screen, its number chosen by the server itself.
-source "$SRC/tools/xvfb.sh"
-start_xvfb "$WORK" 2>/dev/null || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+start_screen
 
 # The runner's first title frame, the picture the installed game must show.
 mkdir "$WORK/reference"

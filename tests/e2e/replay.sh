@@ -22,27 +22,10 @@ HEADLESS=$(realpath "$2")
 SRC=$(realpath "$3")
 TOOLS="$SRC/tests/e2e/window_tools.py"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in Xvfb xdotool xmessage import python3 timeout; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (./test.sh installs it)"
-done
-
-WORK=$(mktemp -d /tmp/tirlane-replay-XXXXXX)
-PIDS=()
-cleanup() {
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-source "$SRC/tools/xvfb.sh"
-start_xvfb "$WORK" 2>/dev/null || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-PIDS+=("$XVFB_PID")
+source "$SRC/tests/e2e/window_test.bash"
+need_tools Xvfb xdotool xmessage import python3 timeout
+make_work replay
+start_screen
 
 new_folder() {
     local folder="$WORK/$1"
@@ -127,7 +110,7 @@ tap p
 sleep 3 # the rest of the sequence, the blinking, and play again
 xmessage -name intruder "another window" &
 INTRUDER_PID=$!
-PIDS+=($INTRUDER_PID)
+EXTRA_PIDS+=("$INTRUDER_PID")
 INTRUDER=$(timeout 10 xdotool search --sync --onlyvisible --name '^intruder$' 2>/dev/null | head -n 1)
 [ -n "$INTRUDER" ] || fail "the second window did not appear"
 xdotool windowfocus --sync "$INTRUDER"

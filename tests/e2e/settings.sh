@@ -17,28 +17,10 @@ HEADLESS=$(realpath "$2")
 SRC=$(realpath "$3")
 TOOLS="$(dirname "$(realpath "$0")")/window_tools.py"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in Xvfb xdotool import python3 timeout; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (apt-get install xvfb xdotool imagemagick python3)"
-done
-
-WORK=$(mktemp -d /tmp/tirlane-settings-XXXXXX)
-XVFB_PID=""
-GAME_PID=""
-cleanup() {
-    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-source "$SRC/tools/xvfb.sh"
-start_xvfb "$WORK" 1280x720x24 2>/dev/null || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+source "$SRC/tests/e2e/window_test.bash"
+need_tools Xvfb xdotool import python3 timeout
+make_work settings
+start_screen 1280x720x24
 
 # A portable folder: the game's pictures, and the settings given.
 new_folder() {

@@ -18,28 +18,10 @@ SRC=$(realpath "$3")
 HERE=$(dirname "$(realpath "$0")")
 TOOLS="$HERE/window_tools.py"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in Xvfb xdotool import python3 timeout; do
-    command -v "$tool" >/dev/null || fail "$tool is not installed (apt-get install xvfb xdotool imagemagick python3)"
-done
-
-WORK=$(mktemp -d /tmp/tirlane-window-XXXXXX)
-XVFB_PID=""
-GAME_PID=""
-cleanup() {
-    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-source "$SRC/tools/xvfb.sh"
-start_xvfb "$WORK" 2>/dev/null || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+source "$SRC/tests/e2e/window_test.bash"
+need_tools Xvfb xdotool import python3 timeout
+make_work window
+start_screen
 
 # The pictures: the shipped ones, or test pictures of our own for the two
 # backgrounds (without a background a frame does not cover the last one).
@@ -203,7 +185,7 @@ echo "ok: without a display: $(cat "$folder/stderr")"
 # when F11 leaves full screen.
 kill "$XVFB_PID" 2>/dev/null
 wait "$XVFB_PID" 2>/dev/null
-start_xvfb "$WORK" 1280x720x24 2>/dev/null || fail "Xvfb 1280x720 did not start: $(cat "$WORK/xvfb.log")"
+start_screen 1280x720x24
 folder=$(new_folder kiosk)
 start_game "$folder"
 await_title yes "$folder" 320 120 ||
