@@ -34,18 +34,7 @@ new_folder() {
     echo "$folder"
 }
 
-# Starts the game in a folder, in a window; sets GAME_PID and WINDOW.
-start_game() {
-    local folder=$1
-    shift
-    await_no_game_window || fail "the last game's window is still there after 10 s"
-    (cd "$folder" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER="${AUDIO:-dummy}" \
-        timeout 120 "$GAME" --window "$@" >"$folder/stdout" 2>"$folder/stderr") &
-    GAME_PID=$!
-    WINDOW=$(find_game_window)
-    [ -n "$WINDOW" ] || fail "no window appeared ($(cat "$folder/stderr"))"
-    xdotool windowfocus --sync "$WINDOW" 2>/dev/null
-}
+GAME_ARGS=(--window) # every game here plays in a window
 
 # Sends a signal to this test's game alone (the child of the timeout that
 # start_game ran), never to the games other tests run beside it.

@@ -31,17 +31,6 @@ new_folder() {
     echo "$folder"
 }
 
-start_game() {
-    local folder=$1
-    shift
-    await_no_game_window || fail "the last game's window is still there after 10 s"
-    (cd "$folder" && exec env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER="${AUDIO:-dummy}" \
-        timeout 120 "$GAME" "$@" >"$folder/stdout" 2>"$folder/stderr") &
-    GAME_PID=$!
-    WINDOW=$(find_game_window)
-    [ -n "$WINDOW" ] || fail "no window appeared ($(cat "$folder/stderr"))"
-    xdotool windowfocus --sync "$WINDOW" 2>/dev/null
-}
 
 expect_exit_0() {
     local what=$1

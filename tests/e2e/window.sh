@@ -45,7 +45,9 @@ new_folder() {
     echo "$folder"
 }
 
-# Starts the game in a folder (extra arguments go to the game).
+# Starts the game in a folder (extra arguments go to the game). Unlike the
+# other window tests, this one leaves the focus to the X server: a game in
+# full screen on a bare server has it at once.
 start_game() {
     local folder=$1
     shift
