@@ -28,11 +28,15 @@ kill_while_sending() {
     # gets an answer (409 then means its first sending was committed before the
     # kill).
     client() {
-        local c=$1 k answer
+        local c=$1 k answer try
         for k in $(seq "$c" 8 50); do
             for try in $(seq 200); do
+                # An answer cut short by the kill (curl fails, the body
+                # incomplete or missing) is no answer: the run is sent again.
+                rm -f "$WORK/answers/$k.body"
                 answer=$(curl -s -m 60 -o "$WORK/answers/$k.body" -w '%{http_code}' -H 'Content-Type: text/plain' \
-                    --data-binary "@$WORK/runs/short$k.replay" "http://127.0.0.1:$PORT/api/runs?name=run$k")
+                    --data-binary "@$WORK/runs/short$k.replay" "http://127.0.0.1:$PORT/api/runs?name=run$k") ||
+                    answer=000
                 [ "$answer" != 000 ] && [ "$answer" != 503 ] && break
                 sleep 0.1
             done
