@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(build-essential cmake pkg-config python3 libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
+packages=(build-essential cmake pkg-config python3 iproute2 libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
           libgtest-dev libbenchmark-dev clang-format xvfb xdotool imagemagick x11-utils
           clang libclang-rt-14-dev
           desktop-file-utils appstream mandoc man-db lintian dpkg-dev file fonts-dejavu-core

@@ -27,13 +27,17 @@ free_port() {
     python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
 }
 
-# Waits (up to a minute: a loaded machine) until the server answers /healthz,
-# or it has died.
+# Waits (up to a minute: a loaded machine) until the server answers /healthz
+# on its port, or it has died. The port must be its own: tests running side
+# by side may pick the same free port, and a server that could not take it
+# must not pass for started because another one answers there.
 await_healthy() {
     local port=$1 pid=$2 i
     for i in $(seq 600); do
-        curl -sf -o /dev/null "http://127.0.0.1:$port/healthz" && return 0
         kill -0 "$pid" 2>/dev/null || return 1
+        if ss -Htlnp "sport = :$port" 2>/dev/null | grep -q "pid=$pid,"; then
+            curl -sf -o /dev/null "http://127.0.0.1:$port/healthz" && return 0
+        fi
         sleep 0.1
     done
     return 1
